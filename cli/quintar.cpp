@@ -1,0 +1,18 @@
+// quintar: batch work on NMR data from the command line.
+
+#include <cstdio>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"quintar: NMR data files, plots and nuclear properties from the command line"};
+  app.require_subcommand(1);
+  int status = 0;
+  cli::addIsotopeCommand(app, status);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 1;
+  }
+  return status;
+}
