@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh --all || exit 1
 results=build/test-results
 rm -rf "$results" build/linux-test/test-results build/windows/test-results
-mkdir -p "$results"
+mkdir -p "$results" build/windows/test-results
 status=0
 for preset in linux-test windows; do
   echo "== $preset: configure and build"
