@@ -35,10 +35,11 @@ function(quintar_target_options target)
   endif()
 endfunction()
 
-# Drops the sources of the other platform from a list.
+# Drops the sources of the other platform from a list (name_win32.cpp,
+# name_posix.cpp and their tests name_win32_test.cpp, name_posix_test.cpp).
 function(quintar_platform_sources out)
   set(list ${ARGN})
-  list(FILTER list EXCLUDE REGEX "_${QUINTAR_OTHER_PLATFORM}\\.cpp$")
+  list(FILTER list EXCLUDE REGEX "_${QUINTAR_OTHER_PLATFORM}(_test)?\\.cpp$")
   set(${out} ${list} PARENT_SCOPE)
 endfunction()
 

@@ -417,19 +417,22 @@ std::vector<PosixModule*>& modules() {
   return v;
 }
 
-PosixModule* moduleOf(HINSTANCE h) {
-  std::lock_guard<std::mutex> g(moduleLock());
-  for (PosixModule* m : modules())
-    if (reinterpret_cast<HINSTANCE>(m) == h) return m;
-  return nullptr;
-}
-
 std::string programPath() {
   char buf[4096];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return "quintar";
   buf[n] = 0;
   return buf;
+}
+
+// A null handle is the program itself, as on Windows.
+PosixModule* moduleOf(HINSTANCE h) {
+  std::string program = h ? std::string() : programPath();
+  std::lock_guard<std::mutex> g(moduleLock());
+  for (PosixModule* m : modules()) {
+    if (h ? reinterpret_cast<HINSTANCE>(m) == h : m->path == program) return m;
+  }
+  return nullptr;
 }
 
 DWORD posixModuleFileName(HINSTANCE h, char* buffer, DWORD size) {
