@@ -7,5 +7,7 @@ namespace cli {
 
 // Registers `quintar isotope`; the callback runs the command and sets `status`.
 void addIsotopeCommand(CLI::App& app, int& status);
+// Registers `quintar info` and `quintar dump`.
+void addDataCommands(CLI::App& app, int& status);
 
 }  // namespace cli

@@ -1,6 +1,6 @@
 // Convera's module handle, kept from load; it selects the library's own
-// string table and data resources.
-#include "convera_export.h"
+// string table, dialogs and data resources.
+#include "datafiles/convera.h"
 #include "winutil/platform/module_entry.h"
 
-CONVERA_API HINSTANCE ConveraModule() { return ThisModule(); }
+HINSTANCE ConveraModule() { return ThisModule(); }

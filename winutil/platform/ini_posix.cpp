@@ -1,33 +1,72 @@
 // The settings-file engine of the native build: GetPrivateProfileStringA and
-// WritePrivateProfileStringA as the package relies on them.
+// WritePrivateProfileStringA as the package relies on them, with the
+// behaviour observed of the real functions (the Windows run of the tests
+// checks every rule below against them).
 //
-// Behaviour chosen where the Windows documentation leaves room:
-// - Names compare case-insensitively in ASCII (Windows folds by the ANSI code
-//   page; the package's names are ASCII).
-// - A line is a section header when its first non-blank character is '[';
-//   the name runs to the first ']' (or the line end) and the rest is ignored.
-//   A line starting with ';' is a comment; a line with '=' is a key (split at
-//   the first '='); anything else is kept but is neither found nor listed.
-//   Lines before the first header belong to no section.
-// - The first matching section and the first matching key win, for reading
-//   and for writing (Windows updates only the first of duplicate entries).
-// - A rewritten key keeps its place and its line ending, but the line becomes
-//   exactly `key=value` in the caller's spelling: Windows replaces the whole
-//   entry rather than patching the old value, so the spacing and the old
-//   spelling of the key go. (Not documented; the Windows run of the tests
-//   checks it.)
-// - A new key goes right after the last key (or other non-comment text) of
-//   its section, so the blank lines and comments that lead into the next
-//   section stay in front of it; a section without entries gets it right
-//   after its header.
-// - A new section goes to the end, after a blank line when the file is not
-//   empty: "\r\n[section]\r\nkey=value\r\n". New lines end in CR LF; existing
-//   lines keep theirs, so LF-only files stay readable both ways.
-// - Deleting a section removes its header and every line up to the next
-//   header. Deleting what does not exist changes nothing and succeeds.
-// - A null file name, or a null section in a write (the Windows cache flush),
-//   touches no file: reads give the fallback, writes return FALSE.
+// The file as read:
+// - Lines end at every CR or LF. Blank lines are skipped. Blanks are space,
+//   tab, VT, FF and Ctrl-Z; they are trimmed from both ends of a line, of a
+//   name and of a value.
+// - A line starting with '[' and holding a ']' is a section header; the name
+//   is what lies between the '[' and the LAST ']', trimmed, and whatever
+//   follows that ']' is ignored. A '[' without ']' is an ordinary line.
+// - Any other line is an entry: a key and a value split at the first '=', or,
+//   without '=', a name without a value. Comments are entries too: a line
+//   starting with ';' belongs to its section like any other, and ";k=v" is
+//   even readable as the key ";k". A name without a value is kept but never
+//   found by a read.
+// - The lines before the first header form a nameless section, which a
+//   section name of "" (or blanks) reaches. A header "[]" opens another
+//   nameless section that no name reaches.
+// - An entry with an empty key right after another one with an empty key is
+//   dropped.
+// - Names compare case-insensitively in ASCII only (the real functions were
+//   seen to tell "\xC4" from "\xE4"). The first matching section and the
+//   first matching entry win, for reading and for writing.
+//
+// Reading:
+// - A value with the same quote (' or ") at both ends loses that pair.
+// - A missing entry gives the fallback without its trailing spaces (only
+//   spaces, and never its first character), then unquoted the same way.
+// - A value is cut to size - 1 characters. A list (null section: section
+//   names, nameless ones left out; null key: key names of the section, except
+//   names without values and comments) is each name NUL-terminated plus one
+//   more NUL. When that does not fit with a character to spare, the first
+//   size - 2 characters are copied and one NUL follows; the buffer's last
+//   character is left alone, and the result is size - 2. A key list whose
+//   first name is empty is empty.
+//
+// Writing:
+// - Leading blanks of the value are dropped (trailing ones are kept). A new
+//   key or section takes the caller's spelling without leading blanks; an
+//   existing one keeps the file's spelling.
+// - A request that changes nothing (the same value, case-sensitively;
+//   deleting what is not there) leaves the file untouched, byte for byte.
+// - Any other request rewrites the whole file from what was read: a header
+//   "[name]" per named section (none for a nameless one, whose entries then
+//   follow the previous section's), each entry as "key=value" (or just the
+//   name), every line ending in CR LF, no blank lines, a final CR LF. So
+//   blanks around names and values go, text after a header's ']' goes, LF and
+//   CR line ends become CR LF.
+// - A new key goes at the end of its section, after any comments there; a new
+//   section goes at the end of the file, with no blank line before it.
+// - A null value deletes the first matching entry; a null key the first
+//   matching section with all its entries.
+// - A file that starts with a byte-order mark is Unicode: UTF-8 or UTF-16
+//   (LE or BE). Its text is converted to and from the ANSI code page, here
+//   always Windows-1252 (characters outside it read as '?'; the real
+//   functions sometimes substitute a similar letter instead), and it is
+//   rewritten in its own encoding, mark included, so text that has no ANSI
+//   form survives a rewrite.
+//
+// Chosen for the native build:
+// - A null file name (win.ini for the real functions), or a null section in a
+//   write (their cache flush), touches no file: reads give the fallback,
+//   writes return FALSE. The package uses neither.
 // - A name without any path separator lives in the Windows folder.
+// - A read-only file is refused with ERROR_ACCESS_DENIED, as Windows refuses
+//   to write it; the replacement below would otherwise succeed.
+// - NUL bytes in the file are ordinary characters.
 
 #include <cstring>
 #include <new>
@@ -44,16 +83,26 @@ namespace {
 using std::string;
 using std::string_view;
 
-const char kBreak[] = "\r\n";
 // The replacement is written beside the file; the old content is parked
 // under the second name until the new one is in place.
 const char kNewSuffix[] = ".new~";
 const char kOldSuffix[] = ".old~";
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+// ---- characters ---------------------------------------------------------------
+
+// CR and LF cannot be inside a line, but they are blanks at the start of a
+// value being written.
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\x1a';
+}
+
+string_view trimStart(string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  return s;
+}
 
 string_view trim(string_view s) {
-  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  s = trimStart(s);
   while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
   return s;
 }
@@ -67,71 +116,241 @@ bool sameName(string_view a, string_view b) {
   return true;
 }
 
-enum class Kind { Blank, Comment, Header, Key, Other };
+string_view unquote(string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
+  return v;
+}
 
-// One line of the file: its text is [begin, end), its line break runs to next.
-struct Line {
-  std::size_t begin, end, next;
-  Kind kind;
-  string_view name;   // section or key name, trimmed
-  string_view value;  // key value, trimmed
+// ---- encodings ----------------------------------------------------------------
+
+enum class Encoding { Ansi, Utf8, Utf16Le, Utf16Be };
+
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+const char32_t kReplacement = 0xFFFD;
+
+// Windows-1252 from 0x80 to 0x9F; the other bytes are their own code points.
+const char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t fromAnsi(unsigned char c) { return c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c; }
+
+char toAnsi(char32_t u) {
+  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<char>(u);
+  for (int i = 0; i < 32; ++i)
+    if (kCp1252High[i] == u) return static_cast<char>(0x80 + i);
+  return '?';
+}
+
+void appendUtf8(string& out, char32_t u) {
+  if (u < 0x80) {
+    out += static_cast<char>(u);
+  } else if (u < 0x800) {
+    out += static_cast<char>(0xC0 | (u >> 6));
+    out += static_cast<char>(0x80 | (u & 0x3F));
+  } else if (u < 0x10000) {
+    out += static_cast<char>(0xE0 | (u >> 12));
+    out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (u & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (u >> 18));
+    out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (u & 0x3F));
+  }
+}
+
+// The code point at s[i], advancing i. A malformed sequence gives one
+// replacement character for its longest well-formed start (at least a byte).
+char32_t nextUtf8(string_view s, std::size_t& i) {
+  const unsigned char c = static_cast<unsigned char>(s[i++]);
+  if (c < 0x80) return c;
+  int more = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  char32_t u = 0;
+  if (c >= 0xC2 && c <= 0xDF) {
+    more = 1, u = c & 0x1F;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    more = 2, u = c & 0x0F;
+    if (c == 0xE0) low = 0xA0;
+    if (c == 0xED) high = 0x9F;  // no surrogates
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    more = 3, u = c & 0x07;
+    if (c == 0xF0) low = 0x90;
+    if (c == 0xF4) high = 0x8F;
+  } else {
+    return kReplacement;
+  }
+  for (int k = 0; k < more; ++k, low = 0x80, high = 0xBF) {
+    if (i >= s.size()) return kReplacement;
+    const unsigned char d = static_cast<unsigned char>(s[i]);
+    if (d < low || d > high) return kReplacement;
+    u = (u << 6) | (d & 0x3F);
+    ++i;
+  }
+  return u;
+}
+
+// UTF-16 (without its mark) as UTF-8; an unpaired surrogate is replaced and
+// an odd last byte dropped.
+string utf16ToUtf8(string_view s, bool bigEndian) {
+  auto unit = [&](std::size_t i) -> char32_t {
+    unsigned char a = static_cast<unsigned char>(s[i]), b = static_cast<unsigned char>(s[i + 1]);
+    return bigEndian ? (a << 8 | b) : (b << 8 | a);
+  };
+  string out;
+  for (std::size_t i = 0; i + 1 < s.size(); i += 2) {
+    char32_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < s.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+      u = 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      u = kReplacement;
+    }
+    appendUtf8(out, u);
+  }
+  return out;
+}
+
+string utf8ToUtf16(string_view s, bool bigEndian) {
+  string out;
+  auto put = [&](char32_t u) {
+    char a = static_cast<char>(u >> 8), b = static_cast<char>(u & 0xFF);
+    out += bigEndian ? a : b;
+    out += bigEndian ? b : a;
+  };
+  for (std::size_t i = 0; i < s.size();) {
+    char32_t u = nextUtf8(s, i);
+    if (u >= 0x10000) {
+      put(0xD800 + ((u - 0x10000) >> 10));
+      put(0xDC00 + ((u - 0x10000) & 0x3FF));
+    } else {
+      put(u);
+    }
+  }
+  return out;
+}
+
+// The file's text as the parser sees it: ANSI bytes as they are, Unicode as
+// UTF-8 with malformed sequences replaced.
+string decode(const string& raw, Encoding& encoding) {
+  string_view s(raw);
+  if (s.substr(0, 3) == kUtf8Mark) {
+    encoding = Encoding::Utf8;
+    string out;
+    s.remove_prefix(3);
+    for (std::size_t i = 0; i < s.size();) appendUtf8(out, nextUtf8(s, i));
+    return out;
+  }
+  if (s.substr(0, 2) == "\xFF\xFE" || s.substr(0, 2) == "\xFE\xFF") {
+    encoding = s[0] == '\xFF' ? Encoding::Utf16Le : Encoding::Utf16Be;
+    return utf16ToUtf8(s.substr(2), encoding == Encoding::Utf16Be);
+  }
+  encoding = Encoding::Ansi;
+  return raw;
+}
+
+string encode(const string& text, Encoding encoding) {
+  switch (encoding) {
+    case Encoding::Utf8: return kUtf8Mark + text;
+    case Encoding::Utf16Le: return "\xFF\xFE" + utf8ToUtf16(text, false);
+    case Encoding::Utf16Be: return "\xFE\xFF" + utf8ToUtf16(text, true);
+    case Encoding::Ansi: break;
+  }
+  return text;
+}
+
+// ---- the file's content ---------------------------------------------------------
+
+struct Entry {
+  string name;
+  string value;
+  bool hasValue;
 };
 
-Line classify(string_view text, std::size_t begin, std::size_t end, std::size_t next) {
-  Line l{begin, end, next, Kind::Other, {}, {}};
-  string_view s = trim(text.substr(begin, end - begin));
-  if (s.empty()) {
-    l.kind = Kind::Blank;
-  } else if (s.front() == ';') {
-    l.kind = Kind::Comment;
-  } else if (s.front() == '[') {
-    l.kind = Kind::Header;
-    l.name = trim(s.substr(1, s.find(']') == string_view::npos ? string_view::npos : s.find(']') - 1));
-  } else if (s.find('=') != string_view::npos) {
-    l.kind = Kind::Key;
-    l.name = trim(s.substr(0, s.find('=')));
-    l.value = trim(s.substr(s.find('=') + 1));
+struct Section {
+  string name;
+  std::vector<Entry> entries;
+};
+
+// Names and values are kept in the file's text form: ANSI, or UTF-8 for a
+// Unicode file. The caller's strings are ANSI and are converted on the way.
+struct Profile {
+  Encoding encoding = Encoding::Ansi;
+  std::vector<Section> sections;  // the first is the nameless one before any header
+
+  string in(string_view ansi) const {
+    if (encoding == Encoding::Ansi) return string(ansi);
+    string out;
+    for (char c : ansi) appendUtf8(out, fromAnsi(static_cast<unsigned char>(c)));
+    return out;
   }
-  return l;
+  string out(string_view text) const {
+    if (encoding == Encoding::Ansi) return string(text);
+    string ansi;
+    for (std::size_t i = 0; i < text.size();) ansi += toAnsi(nextUtf8(text, i));
+    return ansi;
+  }
+};
+
+void addLine(Profile& p, string_view line) {
+  string_view s = trim(line);
+  if (s.empty()) return;
+  std::size_t close = s.rfind(']');
+  if (s.front() == '[' && close != string_view::npos && close > 0) {
+    p.sections.push_back({string(trim(s.substr(1, close - 1))), {}});
+    return;
+  }
+  std::vector<Entry>& entries = p.sections.back().entries;
+  std::size_t eq = s.find('=');
+  if (eq == string_view::npos) {
+    entries.push_back({string(s), string(), false});
+    return;
+  }
+  string_view name = trim(s.substr(0, eq));
+  if (name.empty() && !entries.empty() && entries.back().name.empty()) return;
+  entries.push_back({string(name), string(trim(s.substr(eq + 1))), true});
 }
 
-// Lines end in CR LF, LF or a lone CR; the last one may have no break.
-std::vector<Line> splitLines(string_view text) {
-  std::vector<Line> lines;
+Profile parse(const string& raw) {
+  Profile p;
+  const string text = decode(raw, p.encoding);
+  p.sections.push_back({string(), {}});
   std::size_t begin = 0;
-  while (begin < text.size()) {
+  while (begin <= text.size()) {
     std::size_t end = text.find_first_of("\r\n", begin);
-    std::size_t next = end;
-    if (end == string_view::npos) {
-      end = next = text.size();
-    } else {
-      next = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-    }
-    lines.push_back(classify(text, begin, end, next));
-    begin = next;
+    if (end == string::npos) end = text.size();
+    addLine(p, string_view(text).substr(begin, end - begin));
+    begin = end + 1;
   }
-  return lines;
+  return p;
 }
 
-const std::size_t kNone = static_cast<std::size_t>(-1);
-
-std::size_t findSection(const std::vector<Line>& lines, string_view name) {
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    if (lines[i].kind == Kind::Header && sameName(lines[i].name, name)) return i;
-  return kNone;
+string render(const Profile& p) {
+  string text;
+  for (const Section& s : p.sections) {
+    if (!s.name.empty()) text += "[" + s.name + "]\r\n";
+    for (const Entry& e : s.entries) {
+      text += e.name;
+      if (e.hasValue) text += "=" + e.value;
+      text += "\r\n";
+    }
+  }
+  return encode(text, p.encoding);
 }
 
-// The index of the header that ends the section starting at `header`.
-std::size_t sectionEnd(const std::vector<Line>& lines, std::size_t header) {
-  std::size_t i = header + 1;
-  while (i < lines.size() && lines[i].kind != Kind::Header) ++i;
-  return i;
+Section* findSection(Profile& p, string_view name) {
+  for (Section& s : p.sections)
+    if (sameName(s.name, name)) return &s;
+  return nullptr;
 }
 
-std::size_t findKey(const std::vector<Line>& lines, std::size_t header, string_view key) {
-  for (std::size_t i = header + 1, e = sectionEnd(lines, header); i < e; ++i)
-    if (lines[i].kind == Kind::Key && sameName(lines[i].name, key)) return i;
-  return kNone;
+std::vector<Entry>::iterator findEntry(Section& s, string_view name) {
+  for (auto e = s.entries.begin(); e != s.entries.end(); ++e)
+    if (sameName(e->name, name)) return e;
+  return s.entries.end();
 }
 
 // ---- paths and files ------------------------------------------------------
@@ -242,18 +461,17 @@ DWORD copyValue(string_view v, char* buffer, DWORD size) {
   return static_cast<DWORD>(n);
 }
 
-// Each name NUL-terminated plus a final NUL; when that does not fit, the
-// text is cut to size - 2 characters and closed by two NULs.
-DWORD copyList(const std::vector<string_view>& names, char* buffer, DWORD size) {
+// Each name NUL-terminated plus a final NUL, when that leaves a character
+// to spare; else the first size - 2 characters and one NUL.
+DWORD copyList(const std::vector<string>& names, char* buffer, DWORD size) {
   string list;
-  for (string_view n : names) {
-    list.append(n.data(), n.size());
+  for (const string& n : names) {
+    list += n;
     list.push_back('\0');
   }
-  if (list.size() + 1 <= size) {
+  if (list.size() + 1 < size) {
     std::memcpy(buffer, list.data(), list.size());
     buffer[list.size()] = 0;
-    if (list.empty() && size > 1) buffer[1] = 0;
     return static_cast<DWORD>(list.size());
   }
   if (size < 2) {
@@ -261,87 +479,82 @@ DWORD copyList(const std::vector<string_view>& names, char* buffer, DWORD size) 
     return 0;
   }
   std::memcpy(buffer, list.data(), size - 2);
-  buffer[size - 2] = buffer[size - 1] = 0;
+  buffer[size - 2] = 0;
   return size - 2;
 }
 
-// Empty names are left out: in the list they would read as its end.
-std::vector<string_view> names(const std::vector<Line>& lines, std::size_t from, std::size_t to, Kind kind) {
-  std::vector<string_view> out;
-  for (std::size_t i = from; i < to; ++i)
-    if (lines[i].kind == kind && !lines[i].name.empty()) out.push_back(lines[i].name);
+std::vector<string> sectionNames(const Profile& p) {
+  std::vector<string> out;
+  for (const Section& s : p.sections)
+    if (!s.name.empty()) out.push_back(p.out(s.name));
   return out;
 }
 
-string_view unquote(string_view v) {
-  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-    return v.substr(1, v.size() - 2);
-  return v;
+std::vector<string> keyNames(const Profile& p, const Section& s) {
+  std::vector<string> out;
+  for (const Entry& e : s.entries) {
+    if (!e.hasValue || (!e.name.empty() && e.name.front() == ';')) continue;
+    if (out.empty() && e.name.empty()) break;
+    out.push_back(p.out(e.name));
+  }
+  return out;
 }
 
 DWORD lookUp(const char* section, const char* key, const char* fallback, char* buffer, DWORD size,
              const char* file) {
   string path, text;
   bool present = false;
-  bool loaded = resolvePath(file, path) && load(path, text, present) == Load::Ok;
+  Load loaded = resolvePath(file, path) ? load(path, text, present) : Load::Failed;
   if (!file || !*file) ops().setLastError(kErrFileNotFound);
-  const std::vector<Line> lines = splitLines(text);
-  if (!section) return copyList(names(lines, 0, lines.size(), Kind::Header), buffer, size);
-  std::size_t header = findSection(lines, trim(section));
-  if (!key) {
-    if (header == kNone) return copyList({}, buffer, size);
-    return copyList(names(lines, header + 1, sectionEnd(lines, header), Kind::Key), buffer, size);
+  Profile p;
+  if (loaded == Load::Ok) p = parse(text);
+  if (!section) return copyList(sectionNames(p), buffer, size);
+  Section* s = findSection(p, p.in(trim(section)));
+  if (!key) return copyList(s ? keyNames(p, *s) : std::vector<string>{}, buffer, size);
+  if (s) {
+    auto e = findEntry(*s, p.in(trim(key)));
+    if (e != s->entries.end() && e->hasValue) return copyValue(p.out(unquote(e->value)), buffer, size);
   }
-  std::size_t at = header == kNone ? kNone : findKey(lines, header, trim(key));
-  if (at != kNone) return copyValue(unquote(lines[at].value), buffer, size);
-  if (loaded) ops().setLastError(kErrFileNotFound);  // as Windows reports a missing entry
+  if (loaded == Load::Ok) ops().setLastError(kErrFileNotFound);  // as Windows reports a missing entry
   string_view f = fallback ? fallback : "";
-  while (!f.empty() && isBlank(f.back())) f.remove_suffix(1);
-  return copyValue(f, buffer, size);
+  while (f.size() > 1 && f.back() == ' ') f.remove_suffix(1);
+  return copyValue(unquote(f), buffer, size);
 }
 
 // ---- writing ----------------------------------------------------------------
 
-bool endsWithBreak(const string& s) { return !s.empty() && (s.back() == '\n' || s.back() == '\r'); }
-
-// The new content for the request; false when the file would not change.
-bool edit(const string& text, string_view section, const char* key, const char* value, string& out) {
-  const std::vector<Line> lines = splitLines(text);
-  std::size_t header = findSection(lines, section);
-  if (!key || !value) {
-    if (header == kNone) return false;
-    std::size_t from = header, to = sectionEnd(lines, header);
-    if (key) {
-      from = findKey(lines, header, trim(key));
-      if (from == kNone) return false;
-      to = from + 1;
-    }
-    std::size_t cut = to < lines.size() ? lines[to].begin : text.size();
-    out = text.substr(0, lines[from].begin) + text.substr(cut);
+// Applies the request; false when it changes nothing.
+bool edit(Profile& p, const char* section, const char* key, const char* value) {
+  Section* s = findSection(p, p.in(trim(section)));
+  if (!key) {
+    if (!s) return false;
+    p.sections.erase(p.sections.begin() + (s - p.sections.data()));
     return true;
   }
-  const string entry = string(trim(key)) + "=" + value;
-  if (header == kNone) {
-    out = text;
-    if (!out.empty()) out += endsWithBreak(out) ? kBreak : "\r\n\r\n";
-    out += "[" + string(section) + "]" + kBreak + entry + kBreak;
+  auto e = s ? findEntry(*s, p.in(trim(key))) : std::vector<Entry>::iterator();
+  if (!value) {
+    if (!s || e == s->entries.end()) return false;
+    s->entries.erase(e);
     return true;
   }
-  std::size_t at = findKey(lines, header, trim(key));
-  if (at != kNone) {
-    out = text.substr(0, lines[at].begin) + entry + text.substr(lines[at].end);
+  string v = p.in(trimStart(value));
+  if (!s) {
+    p.sections.push_back({p.in(trimStart(section)), {}});
+    s = &p.sections.back();
+    e = s->entries.end();
+  }
+  if (e == s->entries.end()) {
+    s->entries.push_back({p.in(trimStart(key)), v, true});
     return true;
   }
-  std::size_t anchor = header;
-  for (std::size_t i = header + 1, e = sectionEnd(lines, header); i < e; ++i)
-    if (lines[i].kind == Kind::Key || lines[i].kind == Kind::Other) anchor = i;
-  const Line& a = lines[anchor];
-  out = text.substr(0, a.next) + (a.next == a.end ? kBreak : "") + entry + kBreak + text.substr(a.next);
+  if (e->hasValue && e->value == v) return false;
+  e->value = v;
+  e->hasValue = true;
   return true;
 }
 
 BOOL store(const char* section, const char* key, const char* value, const char* file) {
-  string path, text, out;
+  string path, text;
   if (!section || !resolvePath(file, path)) {
     ops().setLastError(kErrInvalidParameter);
     return FALSE;
@@ -349,14 +562,16 @@ BOOL store(const char* section, const char* key, const char* value, const char* 
   bool present = false;
   Load r = load(path, text, present);
   if (r == Load::Failed) return FALSE;  // the read's error stands
-  if (!edit(text, trim(section), key, value, out)) return TRUE;
+  Profile p;  // a missing file has not even the nameless section
+  if (r == Load::Ok) p = parse(text);
+  if (!edit(p, section, key, value)) return TRUE;
   // Renaming would replace a read-only file that Windows refuses to write.
   DWORD attributes = ops().fileAttributes(path.c_str());
   if (attributes != kAttrInvalid && (attributes & (kAttrReadOnly | kAttrDirectory))) {
     ops().setLastError(kErrAccessDenied);
     return FALSE;
   }
-  return replaceFile(path, out, present) ? TRUE : FALSE;
+  return replaceFile(path, render(p), present) ? TRUE : FALSE;
 }
 
 }  // namespace
