@@ -180,7 +180,7 @@ BENCHMARK(BM_ParametersGeneratedDifDup)->Unit(benchmark::kMicrosecond);
 void BM_DecodeGeneratedBlock(benchmark::State& state) {
   const std::string& block = generated().block;
   std::vector<float> y(kGeneratedPoints);
-  char line[cv::jcamp::kLineSize];
+  char line[cv::jcamp::kLineArea];
   cv::jcamp::BlockParams params;
   params.firstX = static_cast<float>(kGeneratedPoints - 1);
   params.lastX = 0;

@@ -80,12 +80,14 @@ void integersToFloats(float* values, long count) {
 
 bool anyNaN(const float* values, long count) {
   for (long i = 0; i < count; ++i)
-    if (CVIsNAN(values[i])) return true;
+    if (std::isnan(values[i])) return true;
   return false;
 }
 
 }  // namespace
 
+// Words converted from integers cannot be undefined; words stored as floats
+// can, and are checked too (the format never stores an undefined value).
 int convertWords(SPECINFO* info, float* real, float* imag, long count, const char* path) {
   unsigned mode = info->GetAQMode(1);
   if (!(mode & AQ_FLOATDATA)) {
@@ -95,11 +97,12 @@ int convertWords(SPECINFO* info, float* real, float* imag, long count, const cha
       if (mode & flag) swapWords(b, count);
       integersToFloats(b, count);
     }
+  } else {
+    long si = info->GetSI(1);
+    if (si > count) si = count;
+    for (float* b : {real, imag})
+      if (b && anyNaN(b, si)) return kNaN;
   }
-  long si = info->GetSI(1);
-  if (si > count) si = count;
-  for (float* b : {real, imag})
-    if (b && anyNaN(b, si)) return kNaN;
   info->SetModTime(GetTimeLastModified(path));
   return kOk;
 }

@@ -84,41 +84,39 @@ bool sameOrdinate(double a, double b) {
   return std::fabs(a - b) <= 1e-9 * scale;
 }
 
-// The first character of a token, by class.
-enum CharClass : unsigned char {
-  kInvalid,
-  kDigit,    // plain number
-  kPlus,     // plain number with sign
-  kMinus,
-  kPoint,    // plain number that starts with its fraction
-  kSqzPos,   // "@", "A"-"I"
-  kSqzNeg,   // "a"-"i"
-  kDifPos,   // "%", "J"-"R"
-  kDifNeg,   // "j"-"r"
-  kMissing,  // "?"
-  kDollar,   // a comment when doubled
+// The first character of a token, by class: the simple ones (a digit, SQZ
+// and DIF characters) carry their digit and their sign and DIF flags; the
+// special ones are told apart by their character.
+enum : unsigned char {
+  kSimple = 1,    // a digit, "@", "A"-"I", "a"-"i", "%", "J"-"R", "j"-"r"
+  kNegative = 2,  // "a"-"i", "j"-"r"
+  kDif = 4,       // "%", "J"-"R", "j"-"r"
+  kSpecial = 8,   // "+", "-", ".", "?", "$"
+  kPlain = 16,    // may start a token in plain mode: digits, "+", "-", "."
 };
 
 struct CharTables {
-  unsigned char kind[256] = {};
-  unsigned char digit[256] = {};  // the digit value of a class character
+  unsigned char flags[256] = {};
+  unsigned char digit[256] = {};  // the digit value of a simple character
   unsigned char dup[256] = {};    // DUP characters: 1-9, else 0
   constexpr CharTables() {
-    for (int c = '0'; c <= '9'; ++c) kind[c] = kDigit, digit[c] = static_cast<unsigned char>(c - '0');
-    kind['+'] = kPlus;
-    kind['-'] = kMinus;
-    kind['.'] = kPoint;
-    kind['@'] = kSqzPos;
-    kind['%'] = kDifPos;
-    kind['?'] = kMissing;
-    kind['$'] = kDollar;
+    for (int c = '0'; c <= '9'; ++c) {
+      flags[c] = kSimple | kPlain;
+      digit[c] = static_cast<unsigned char>(c - '0');
+    }
+    flags['@'] = kSimple;
+    flags['%'] = kSimple | kDif;
     for (int k = 0; k < 9; ++k) {
       auto v = static_cast<unsigned char>(k + 1);
-      kind['A' + k] = kSqzPos, digit['A' + k] = v;
-      kind['a' + k] = kSqzNeg, digit['a' + k] = v;
-      kind['J' + k] = kDifPos, digit['J' + k] = v;
-      kind['j' + k] = kDifNeg, digit['j' + k] = v;
+      flags['A' + k] = kSimple;
+      flags['a' + k] = kSimple | kNegative;
+      flags['J' + k] = kSimple | kDif;
+      flags['j' + k] = kSimple | kDif | kNegative;
+      digit['A' + k] = digit['a' + k] = digit['J' + k] = digit['j' + k] = v;
     }
+    flags['+'] = flags['.'] = kSpecial | kPlain;
+    flags['-'] = kSpecial | kPlain | kNegative;
+    flags['?'] = flags['$'] = kSpecial;
     for (int k = 0; k < 8; ++k) dup['S' + k] = static_cast<unsigned char>(k + 1);
     dup['s'] = 9;
   }
@@ -128,8 +126,47 @@ constexpr CharTables kChars;
 
 inline unsigned char uc(char c) { return static_cast<unsigned char>(c); }
 
-// Decimal digits from `p` onto `v`: exact in an integer while it fits.
-inline double accumulate(const char*& p, unsigned long long start) {
+// The bytes at `p` as one word, the first in the lowest byte.
+inline std::uint64_t load8(const char* p) {
+  std::uint64_t w = 0;
+  for (int i = 0; i < 8; ++i) w |= static_cast<std::uint64_t>(uc(p[i])) << (8 * i);
+  return w;
+}
+
+// The number of leading decimal digits among the 8 bytes of `w`.
+inline unsigned digitRun(std::uint64_t w) {
+  std::uint64_t high = (w & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL;
+  std::uint64_t low = ((w & 0x0F0F0F0F0F0F0F0FULL) + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL;
+  std::uint64_t t = high | low;  // a byte is 0 exactly when it is a digit
+  std::uint64_t other =
+      (((t & 0x7F7F7F7F7F7F7F7FULL) + 0x7F7F7F7F7F7F7F7FULL) | t) & 0x8080808080808080ULL;
+  return other ? static_cast<unsigned>(__builtin_ctzll(other)) >> 3 : 8;
+}
+
+// The value of 8 digit characters, the first in the lowest byte.
+inline std::uint64_t eightDigits(std::uint64_t w) {
+  w = (w & 0x0F0F0F0F0F0F0F0FULL) * 2561 >> 8;
+  w = (w & 0x00FF00FF00FF00FFULL) * 6553601 >> 16;
+  return (w & 0x0000FFFF0000FFFFULL) * 42949672960001ULL >> 32;
+}
+
+constexpr unsigned long long kPowers[9] = {1,      10,      100,      1000,     10000,
+                                           100000, 1000000, 10000000, 100000000};
+
+// Decimal digits from `p` after a first digit `start`: exact in an integer
+// while it fits. With `padded`, 8 bytes from any position up to the end of
+// the text can be read, and runs of up to 7 digits take no loop.
+template <bool padded>
+inline __attribute__((always_inline)) double accumulate(const char*& p, unsigned long long start) {
+  if (padded) {
+    std::uint64_t w = load8(p);
+    unsigned k = digitRun(w);
+    if (k == 0) return static_cast<double>(start);
+    if (k < 8) {
+      p += k;
+      return static_cast<double>(start * kPowers[k] + eightDigits(w << (8 * (8 - k))));
+    }
+  }
   unsigned long long m = start;
   while (isDigit(*p) && m < 100000000000000000ULL) m = m * 10 + static_cast<unsigned>(*p++ - '0');
   double v = static_cast<double>(m);
@@ -139,7 +176,8 @@ inline double accumulate(const char*& p, unsigned long long start) {
 
 // One token at `p` (not null): 1 with value and count and `p` at the next
 // token, 0 for none (count 0), -1 for an invalid token.
-inline int scanToken(const char*& text, double& value, long& count, bool compressed) {
+template <bool padded>
+inline __attribute__((always_inline)) int scanToken(const char*& text, double& value, long& count, bool compressed) {
   const char* p = text;
   while (isBlank(*p)) ++p;
   value = 0;
@@ -149,68 +187,52 @@ inline int scanToken(const char*& text, double& value, long& count, bool compres
     return 0;
   }
   const char c = *p;
-  unsigned kind = kChars.kind[uc(c)];
+  const unsigned flags = kChars.flags[uc(c)];
   bool exponent = false;  // plain mode: a token that starts with its exponent
-  if (!compressed) {
-    if (c == 'E' || c == 'e') {
-      exponent = true;
-    } else if (kind != kDigit && kind != kPlus && kind != kMinus && kind != kPoint) {
-      return -1;
-    }
+  if (!compressed && !(flags & kPlain)) {
+    if (c != 'E' && c != 'e') return -1;
+    exponent = true;
   }
 
   double v = 0;
   long n = 1;
-  bool negative = false;
-  bool dif = false;
-  if (!exponent) {
-    switch (kind) {
-      case kDigit:
-      case kSqzPos:
-        break;
-      case kSqzNeg:
-        negative = true;
-        break;
-      case kDifPos:
-        dif = true;
-        break;
-      case kDifNeg:
-        dif = negative = true;
-        break;
-      case kPlus:
-      case kMinus:
-        if (!isDigit(p[1]) && p[1] != '.') return -1;
-        negative = kind == kMinus;
-        break;
-      case kPoint:
-        if (!isDigit(p[1])) return -1;
-        break;
-      case kMissing:
-        n = 0;
-        break;
-      case kDollar:
-        if (p[1] != '$') return -1;
-        text = p + std::strlen(p);
-        return 0;
-      default:
-        return -1;
-    }
-    if (kind != kPoint) ++p;
-    if (kind != kMissing) {
-      v = accumulate(p, kChars.digit[uc(c)]);
-      if (*p == '.') {
-        ++p;
-        unsigned long long fraction = 0;
-        double scale = 1;
-        for (int k = 0; isDigit(*p); ++p, ++k) {
-          if (k < kMaxFractionDigits) {
-            fraction = fraction * 10 + static_cast<unsigned>(*p - '0');
-            scale *= 10;
-          }
+  const bool negative = (flags & kNegative) != 0;
+  const bool dif = (flags & kDif) != 0;
+  bool number = true;  // digits and a fraction may follow
+  if (exponent) {
+    number = false;
+  } else if (flags & kSimple) {
+    ++p;
+  } else if (c == '+' || c == '-') {
+    if (!isDigit(p[1]) && p[1] != '.') return -1;
+    ++p;
+  } else if (c == '.') {
+    if (!isDigit(p[1])) return -1;  // the fraction follows
+  } else if (c == '?') {
+    n = 0;
+    number = false;
+    ++p;
+  } else if (c == '$') {
+    if (p[1] != '$') return -1;
+    text = p + std::strlen(p);
+    return 0;
+  } else {
+    return -1;
+  }
+  if (number) {
+    v = accumulate<padded>(p, kChars.digit[uc(c)]);
+    if (*p == '.') {
+      ++p;
+      unsigned long long fraction = 0;
+      double scale = 1;
+      for (int k = 0; isDigit(*p); ++p, ++k) {
+        if (k < kMaxFractionDigits) {
+          fraction = fraction * 10 + static_cast<unsigned>(*p - '0');
+          scale *= 10;
         }
-        if (*p == '.') return -1;
-        v += static_cast<double>(fraction) / scale;
       }
+      if (*p == '.') return -1;
+      v += static_cast<double>(fraction) / scale;
     }
   }
   if (!compressed) {
@@ -266,7 +288,7 @@ int decodeToken(const char** text, double* value, long* count, bool compressed) 
   *value = 0;
   *count = 0;
   if (!*text) return 0;
-  return scanToken(*text, *value, *count, compressed);
+  return scanToken<false>(*text, *value, *count, compressed);
 }
 
 unsigned decodeBlock(LineSource& lines, char* line, float* y, const BlockParams& params,
@@ -296,7 +318,7 @@ unsigned decodeBlock(LineSource& lines, char* line, float* y, const BlockParams&
   while (status == kOk && lines.next(&piece, &length)) {
     if (length > static_cast<std::size_t>(kLineSize - 1)) length = kLineSize - 1;
     std::memcpy(line, piece, length);
-    line[length] = 0;
+    std::memset(line + length, 0, kLineArea - kLineSize + 1);
     if (const void* nul = std::memchr(line, 0, length))
       length = static_cast<std::size_t>(static_cast<const char*>(nul) - line);
     while (length > 0 && isLineEnd(line[length - 1])) line[--length] = 0;
@@ -306,7 +328,7 @@ unsigned decodeBlock(LineSource& lines, char* line, float* y, const BlockParams&
 
     double v = 0;
     long n = 0;
-    int r = scanToken(p, v, n, true);
+    int r = scanToken<true>(p, v, n, true);
     if (r == 0) continue;
     if (r < 0) {
       status = kJcampInvalidChar;
@@ -320,7 +342,7 @@ unsigned decodeBlock(LineSource& lines, char* line, float* y, const BlockParams&
     if (!(std::fabs(q) < 9e15) || std::trunc(q) != static_cast<double>(expected - first))
       xBad = true;
 
-    r = scanToken(p, v, n, true);
+    r = scanToken<true>(p, v, n, true);
     if (r == 0) continue;
     if (r < 0) {
       status = kJcampInvalidChar;
@@ -342,7 +364,9 @@ unsigned decodeBlock(LineSource& lines, char* line, float* y, const BlockParams&
               : static_cast<unsigned long long>(n);
       for (unsigned long long k = 0; k < times; ++k) {
         previous = dif ? previous + v : v;
-        if (index < first || index - first >= nPoints) {
+        // Below first the difference wraps around to a large value.
+        if (static_cast<unsigned long long>(index - first) >=
+            static_cast<unsigned long long>(nPoints)) {
           status = kJcampTooMany;
           break;
         }
@@ -352,17 +376,16 @@ unsigned decodeBlock(LineSource& lines, char* line, float* y, const BlockParams&
           break;
         }
         y[index - first] = static_cast<float>(out);
-        ++count;
         index += step;
       }
       if (status != kOk) break;
+      count += static_cast<long long>(times);
       if (times > 0) lastDif = dif;
-      r = scanToken(p, v, n, true);
-      if (r < 0) {
-        status = kJcampInvalidChar;
+      r = scanToken<true>(p, v, n, true);
+      if (r <= 0 || n == 0) {
+        if (r < 0) status = kJcampInvalidChar;
         break;
       }
-      if (r == 0 || n == 0) break;
     }
     if (status != kOk) break;
     difMode = lastDif;
@@ -383,6 +406,7 @@ unsigned decodeBlock(LineSource& lines, char* line, float* y, const BlockParams&
 
 namespace {
 
+using jcamp::kLineArea;
 using jcamp::kLineSize;
 
 constexpr int kWorkSize = 260;            // values of labelled records
@@ -609,7 +633,7 @@ int NMRReadJCAMP(const char* path, SPECINFO* info, float* real, float* /*imag*/)
 
 unsigned Jcamp_evalXYBlock(HANDLE file, float* y, float firstX, float lastX, long nPoints,
                            float xFactor, float yFactor, long firstIndex, char step) {
-  plat::WorkArea line(kLineSize);
+  plat::WorkArea line(kLineArea);
   if (!line) return kJcampNoMemory;
   jcamp::BlockParams params;
   params.firstX = firstX;

@@ -79,8 +79,11 @@ enum JcampText : int {
 
 namespace jcamp {
 
-// Bytes of the block decoder's line area: lines of at most 279 characters.
+// Lines of the block decoder: at most 279 characters each (kLineSize - 1),
+// in a line area of kLineArea bytes (the line, its terminator and room for
+// reading digits in words).
 constexpr int kLineSize = 280;
+constexpr int kLineArea = kLineSize + 8;
 
 // The length of the next line piece at `p` by the rules of Winkit's line
 // reader, with `available` bytes readable at `p` and pieces of at most
@@ -125,7 +128,7 @@ struct BlockParams {
 };
 
 // The block decoder behind Jcamp_evalXYBlock, over any source of lines;
-// `line` is a work area of kLineSize bytes. `stored` (may be null) receives
+// `line` is a work area of kLineArea bytes. `stored` (may be null) receives
 // the number of points stored. The x-sequence and Y-check findings are
 // reported here (context 143); the status is returned.
 CONVERA_API unsigned decodeBlock(LineSource& lines, char* line, float* y,

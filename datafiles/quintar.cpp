@@ -2,7 +2,7 @@
 // SF in MHz, Inc in Hz per point, F1 and F2 in Hz), then SI intensities, one
 // per line.
 //
-// Behaviour chosen where the description leaves room, and where it is mended:
+// Behaviour chosen where the format leaves room, and faults that are mended:
 // - Lines are whole lines: a header line keeps its first 79 characters and a
 //   value line of more than 99 characters does not scan, rather than the rest
 //   of a long line being taken as the next line.
@@ -12,6 +12,7 @@
 // - A value that a float cannot hold gives 126; text such as "nan" is no
 //   number.
 
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -32,7 +33,13 @@ bool usablePath(const char* path) {
   return false;
 }
 
-bool isNumber(double v) { return !CVIsNAN(v) && !CVIsINF(v); }
+// `v` as a float: false when a float cannot hold it (NaN and infinities
+// included).
+bool asFloat(double v, float* out) {
+  if (!(std::fabs(v) <= FLT_MAX)) return false;
+  *out = static_cast<float>(v);
+  return true;
+}
 
 // Lines of a text file in order. A line ends after its line feed (a
 // carriage return before it is dropped); the end of the file ends the last
@@ -121,10 +128,7 @@ int scanValue(const char* line, float* value) {
   char* end = nullptr;
   double v = std::strtod(s, &end);
   if (end == s) return kPrematureEnd;
-  auto f = static_cast<float>(v);
-  if (!isNumber(f)) return kNaN;
-  *value = f;
-  return kOk;
+  return asFloat(v, value) ? kOk : kNaN;
 }
 
 }  // namespace
@@ -137,7 +141,7 @@ int NMRIsQuintar(const char* path) {
   Header h = readHeader(in);
   if (h.lines < 5 || h.si <= 1 || !(h.f2 < h.f1)) return 0;
   double w = h.f1 - h.f2;
-  if (!isNumber(w) || !isNumber(h.inc)) return 0;
+  if (!(w <= DBL_MAX) || !(std::fabs(h.inc) <= DBL_MAX)) return 0;
   auto n = static_cast<double>(h.si);
   return std::abs(w / n - h.inc) < w * 1e-4 || std::abs(w / (n - 1) - h.inc) < w * 1e-4 ? 1 : 0;
 }
@@ -150,13 +154,14 @@ int NMRGetParQuintar(const char* path, SPECINFO* info) {
   TextLines in(file.get());
   Header h = readHeader(in);
   if (h.si < 2 || h.si > 0x7FFFFFFF) return kBadSI;
-  if (h.f1 == h.f2 || !isNumber(h.f1) || !isNumber(h.f2)) return kBadLimits;
-  if (!isNumber(h.sf) || !(static_cast<float>(h.sf) > 0)) return kBadSF;
+  float sf = 0, f1 = 0, f2 = 0;
+  if (h.f1 == h.f2 || !asFloat(h.f1, &f1) || !asFloat(h.f2, &f2)) return kBadLimits;
+  if (!asFloat(h.sf, &sf) || !(sf > 0)) return kBadSF;
   info->SetSI(h.si, 1);
   info->SetTD(h.si, 1);
-  info->SetSF(static_cast<float>(h.sf), 1);
-  info->SetF1(static_cast<float>(h.f1), 1);
-  info->SetF2(static_cast<float>(h.f2), 1);
+  info->SetSF(sf, 1);
+  info->SetF1(f1, 1);
+  info->SetF2(f2, 1);
   info->SetAQMode(0, 1);
   info->SetNucleus(0, 1);
   info->SetDataFormat(DF_SPECTRUM | DF_1D);

@@ -2,7 +2,7 @@
 // of KEY=value lines ended by a line "DATA", then one line per point with
 // the real and imaginary value (or one value).
 //
-// Behaviour chosen where the description leaves room, and where it is mended:
+// Behaviour chosen where the format leaves room, and faults that are mended:
 // - Header lines are tested after normalisation (upper case, blanks, minus
 //   signs, underscores ... removed), but the value is converted from the line
 //   as written, after its "=": normalisation would turn SW=1e-3 into 1E3 and
@@ -16,6 +16,8 @@
 //   not scan); a value that a float cannot hold gives 126; text such as "nan"
 //   is no number.
 
+#include <cfloat>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -52,7 +54,13 @@ bool usablePath(const char* path) {
   return false;
 }
 
-bool isNumber(double v) { return !CVIsNAN(v) && !CVIsINF(v); }
+// `v` as a float: false when a float cannot hold it (NaN and infinities
+// included).
+bool asFloat(double v, float* out) {
+  if (!(std::fabs(v) <= FLT_MAX)) return false;
+  *out = static_cast<float>(v);
+  return true;
+}
 
 // Lines of a text file in order. A line ends after its line feed (a
 // carriage return before it is dropped); the end of the file ends the last
@@ -117,9 +125,7 @@ int scanNumber(const char** p, float* value) {
   char* end = nullptr;
   double v = std::strtod(s, &end);
   if (end == s) return kPrematureEnd;
-  auto f = static_cast<float>(v);
-  if (!isNumber(f)) return kNaN;
-  *value = f;
+  if (!asFloat(v, value)) return kNaN;
   *p = end;
   return kOk;
 }
@@ -152,7 +158,7 @@ int askSF(HWND owner, float* sf) {
                   static_cast<unsigned>(kTextSFLabel), static_cast<unsigned>(kTextSFUnit),
                   static_cast<unsigned>(kTextSFError), 0.0f, 0.0f, static_cast<int>(CV_ABOVE_LO),
                   6, sf};
-  if (GetFloat(owner, &record) != 0 || !(*sf > 0) || !isNumber(*sf)) return kBadSF;
+  if (GetFloat(owner, &record) != 0 || !(*sf > 0) || !(*sf <= FLT_MAX)) return kBadSF;
   return kOk;
 }
 
@@ -188,17 +194,18 @@ int readHeader(HWND owner, HANDLE file, SPECINFO* info) {
     }
   }
   if (!typed) return kNoDatatype;
-  float sf = static_cast<float>(ref);
-  if (!isNumber(ref) || !(sf > 0)) {
+  float sf = 0;
+  if (!asFloat(ref, &sf) || !(sf > 0)) {
     if (int st = askSF(owner, &sf)) return st;
   }
   if (np < 2 || np > 0x7FFFFFFF) return kBadSI;
-  if (!isNumber(sw) || !(sw > 0)) return kInvalidSW;
+  float width = 0;
+  if (!asFloat(sw, &width) || !(width > 0)) return kInvalidSW;
   info->SetSI(np, 1);
   info->SetTD(np, 1);
   info->SetSF(sf, 1);
-  info->SetF1(static_cast<float>(sw / 2), 1);
-  info->SetF2(static_cast<float>(-sw / 2), 1);
+  info->SetF1(width / 2, 1);
+  info->SetF2(-width / 2, 1);
   info->SetAQMode(0, 1);
   info->SetNucleus(0, 1);
   info->SetDataFormat(format);

@@ -2,7 +2,7 @@
 // big-endian words, the real part then the imaginary part) and the text
 // parameter files "acq" and "proc" of key=value lines.
 //
-// Behaviour chosen where the description leaves room, and where it is mended:
+// Behaviour chosen where the format leaves room, and faults that are mended:
 // - An unusable path or record is reported with the common messages and gives
 //   257: a refused call is not answered with success.
 // - An "acq" or "proc" file of 0 bytes has no keys (120 or 122) rather than
@@ -11,8 +11,8 @@
 //   format is recognised by its three files whatever name the caller gave, and
 //   the words of "acq" or "proc" are no intensities.
 // - Values that would make the axis meaningless are refused: an observe
-//   frequency that is not a positive finite number gives 117 (an infinite one
-//   as described, NaN and 0 too), a reference frequency from rmp1 / rmv1 that
+//   frequency that is not a positive finite number gives 117 (infinite, NaN
+//   or 0 alike), a reference frequency from rmp1 / rmv1 that
 //   is not positive gives 117, a sweep width that is not positive gives 116,
 //   current_size1 below 1 gives 115. A record that cannot be allocated gives 258.
 // - DataFormat keeps the bits the record had, except DF_UNKNOWN: the data are
@@ -20,6 +20,9 @@
 // - A 2D data set gets dimension 1 like a 1D one (size, frequency, limits),
 //   so that its first row can be read; dimension 2 gets its size only.
 
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,7 +49,13 @@ bool usablePath(const char* path) {
   return false;
 }
 
-bool isNumber(double v) { return !CVIsNAN(v) && !CVIsINF(v); }
+// `v` as a float: false when a float cannot hold it (NaN and infinities
+// included).
+bool asFloat(double v, float* out) {
+  if (!(std::fabs(v) <= FLT_MAX)) return false;
+  *out = static_cast<float>(v);
+  return true;
+}
 
 std::string member(const char* path, int type) {
   std::string name = text(kTextCompanionBase + type);
@@ -133,11 +142,11 @@ int NMRGetParSpinsight(const char* path, SPECINFO* info) {
   long channel = 0;
   double sf = 0, sw = 0;
   if (!b.readLong(kKeyCh1, &channel)) return kNoChannel;
-  if (!channelFrequency(b, channel, &sf) || !isNumber(sf) || !(static_cast<float>(sf) > 0))
-    return kBadSF;
+  float observe = 0;
+  if (!channelFrequency(b, channel, &sf) || !asFloat(sf, &observe) || !(observe > 0)) return kBadSF;
   if (!b.readDouble(kKeySw, &sw)) return kBadLimits;
   sw *= 1000;
-  if (!isNumber(sw) || !(sw > 0)) return kBadLimits;
+  if (!(sw > 0) || !(sw <= FLT_MAX)) return kBadLimits;
   b.release();
 
   if (int st = loadFile(member(path, kNameProc), kNoProcFile, &b)) return st;
@@ -161,16 +170,19 @@ int NMRGetParSpinsight(const char* path, SPECINFO* info) {
   double ref = sf, f1 = sw / 2, f2 = -sw / 2;
   if (units == 1) {
     ref = rmp / (1 + rmv * 1e-6);
-    if (!isNumber(ref) || !(static_cast<float>(ref) > 0)) return kBadSF;
+    float r = 0;
+    if (!asFloat(ref, &r) || !(r > 0)) return kBadSF;
     double offset = (sf - ref) * 1e6;
     f1 = offset + sw / 2;
     f2 = offset - sw / 2;
   }
+  float reference = 0, first = 0, last = 0;
+  if (!asFloat(ref, &reference) || !asFloat(f1, &first) || !asFloat(f2, &last)) return kBadLimits;
   info->SetSI(size1, 1);
   info->SetTD(size1, 1);
-  info->SetSF(static_cast<float>(ref), 1);
-  info->SetF1(static_cast<float>(f1), 1);
-  info->SetF2(static_cast<float>(f2), 1);
+  info->SetSF(reference, 1);
+  info->SetF1(first, 1);
+  info->SetF2(last, 1);
   unsigned mode = 1;
   if (domain != 0) mode |= AQ_FLOATDATA2;
   if (datatype == 1) mode |= AQ_FLOATDATA;

@@ -3,7 +3,7 @@
 // files (read by the XWinNMR reader's ReadUXAQSParas / ReadUXFQSParas), the
 // data reader both share, and the ASCII export with labelled header lines.
 //
-// Behaviour chosen where the description leaves room, and where it is mended:
+// Behaviour chosen where the format leaves room, and faults that are mended:
 // - Companion files (B.aqs, B.1i, ...) are named with MakeFileName and found
 //   whatever the case of their names on disk.
 // - A parameter file of 0 bytes is a file without records: the first missing
@@ -15,6 +15,9 @@
 //   gives 117, a negative SI in a processing file gives 115, a data file too
 //   short for one point (SI 0) gives 115; a record that cannot be allocated
 //   gives 258. NaN and infinite values count as bad.
+// - 2D data of the generic flavour are marked as floats (AQ_FLOATDATA and
+//   bit 0x80 in AQMode of dimension 1) like 1D data: the words are floats in
+//   both, and left unmarked they would be converted as integers.
 // - NMRReadWinNMR refuses a null real buffer with 132 also for interleaved
 //   FIDs (only a missing imaginary buffer gives 133), and converts only the
 //   buffers it filled.
@@ -29,7 +32,7 @@
 //   does not scan (119); text such as "nan" or "inf" is no number, and a
 //   number that a float cannot hold gives 126.
 
-#include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -87,7 +90,13 @@ bool usablePath(const char* path) {
   return false;
 }
 
-bool isNumber(double v) { return !CVIsNAN(v) && !CVIsINF(v); }
+// `v` as a float: false when a float cannot hold it (NaN and infinities
+// included).
+bool asFloat(double v, float* out) {
+  if (!(std::fabs(v) <= FLT_MAX)) return false;
+  *out = static_cast<float>(v);
+  return true;
+}
 
 // The companion of `path` of MakeFileName type `type`, as spelled on disk
 // when it exists; empty when the name does not fit.
@@ -165,11 +174,12 @@ int readGenericAcq(const std::string& path, NMRDIMENSION* dim) {
   if (!recordDouble(b, kKeySFO1, &sfo1)) return kNoSF;
   if (!recordDouble(b, kKeySWh, &swh)) return kNoSW;
   if (!recordLong(b, kKeyTD, &td)) return kNoTD;
-  if (!isNumber(sfo1) || !(static_cast<float>(sfo1) > 0)) return kBadSF;
-  if (!isNumber(swh) || !(static_cast<float>(swh) > 0)) return kBadLimits;
-  dim->SetSF(static_cast<float>(sfo1));
-  dim->SetF1(static_cast<float>(swh / 2));
-  dim->SetF2(static_cast<float>(-swh / 2));
+  float sf = 0, sw = 0;
+  if (!asFloat(sfo1, &sf) || !(sf > 0)) return kBadSF;
+  if (!asFloat(swh, &sw) || !(sw > 0)) return kBadLimits;
+  dim->SetSF(sf);
+  dim->SetF1(sw / 2);
+  dim->SetF2(-sw / 2);
   if (td >= 0) dim->SetTD(td);
   return kOk;
 }
@@ -189,11 +199,12 @@ int readGenericProc(const std::string& path, NMRDIMENSION* dim) {
   if (!haveSI) return kNoSI;
   if (!haveOffset) return kNoOffset;
   double sw = static_cast<double>(dim->GetF1()) - dim->GetF2();
-  double sf = (dim->GetSF() + sw * 5e-7) / (1 + offset * 1e-6);
-  if (!isNumber(sf) || !(static_cast<float>(sf) > 0) || !isNumber(offset)) return kBadSF;
-  dim->SetSF(static_cast<float>(sf));
-  dim->SetF1(static_cast<float>(sf * offset));
-  dim->SetF2(static_cast<float>(dim->GetF1() - sw));
+  float sf = 0, f1 = 0, f2 = 0;
+  if (!asFloat((dim->GetSF() + sw * 5e-7) / (1 + offset * 1e-6), &sf) || !(sf > 0)) return kBadSF;
+  if (!asFloat(static_cast<double>(sf) * offset, &f1) || !asFloat(f1 - sw, &f2)) return kBadLimits;
+  dim->SetSF(sf);
+  dim->SetF1(f1);
+  dim->SetF2(f2);
   if (!dim->SetSI(si)) return kBadSI;
   if (haveXDIM && xdim >= 0) dim->SetXDIM(xdim);
   return kOk;
@@ -251,11 +262,11 @@ int getParameters(const char* path, SPECINFO* info, ParReader acq, ParReader pro
     info->SetSI(n, 1);
     info->SetTD(n, 1);
     info->SetInc((info->GetF1(1) - info->GetF2(1)) / static_cast<float>(n), 1);
-    if (generic) {
-      info->SetNucleus(0, 1);
-      info->SetAQMode(info->GetAQMode(1) | kGenericModeBits, 1);
-    }
+    if (generic) info->SetNucleus(0, 1);
   }
+  // The words of the generic flavour are floats, 2D data included: without
+  // the mark the data reader would take them for integers.
+  if (generic) info->SetAQMode(info->GetAQMode(1) | kGenericModeBits, 1);
   return kOk;
 }
 
@@ -339,7 +350,7 @@ int askSF(HWND owner, float* sf) {
                   static_cast<unsigned>(kTextSFLabel), static_cast<unsigned>(kTextSFUnit),
                   static_cast<unsigned>(kTextSFError), 0.0f, 0.0f, static_cast<int>(CV_ABOVE_LO),
                   6, sf};
-  if (GetFloat(owner, &record) != 0 || !(*sf > 0) || !isNumber(*sf)) return kBadSF;
+  if (GetFloat(owner, &record) != 0 || !(*sf > 0) || !(*sf <= FLT_MAX)) return kBadSF;
   return kOk;
 }
 
@@ -369,7 +380,8 @@ int asciiParameters(HWND owner, HANDLE file, SPECINFO* info) {
   if (!last.found) return 192;
   if (!last.colon) return kBadLimits;
   double f2 = last.asDouble();
-  if (!isNumber(f1) || !isNumber(f2)) return kBadLimits;
+  float limit = 0;
+  if (!asFloat(f1, &limit) || !asFloat(f2, &limit)) return kBadLimits;
 
   unsigned mode = 1;
   bool complete = true;
@@ -386,8 +398,7 @@ int asciiParameters(HWND owner, HANDLE file, SPECINFO* info) {
     if (!sfLine.colon) return kBadSF;
     double v = sfLine.asDouble();
     if (v < 0) return kBadLimits;
-    if (!isNumber(v) || !(static_cast<float>(v) > 0)) return kBadSF;
-    sf = static_cast<float>(v);
+    if (!asFloat(v, &sf) || !(sf > 0)) return kBadSF;
   } else {
     if (int st = askSF(owner, &sf)) return st;
     complete = false;
@@ -398,7 +409,7 @@ int asciiParameters(HWND owner, HANDLE file, SPECINFO* info) {
     Label dwell = seek(file, kLabelDwell);
     if (!dwell.found) return kNoSW;
     double dw = dwell.asDouble();
-    if (!dwell.colon || !(dw > 0) || !isNumber(dw)) return kBadLimits;
+    if (!dwell.colon || !(dw > 0) || !(dw <= DBL_MAX)) return kBadLimits;
     f1 = 1000 / (4 * dw);
     f2 = -f1;
     Label offset = seek(file, kLabelOffset);
@@ -407,7 +418,6 @@ int asciiParameters(HWND owner, HANDLE file, SPECINFO* info) {
       f1 = offset.asDouble() / sf;
       f2 = f1 - sw;
     }
-    if (!isNumber(f1) || !isNumber(f2)) return kBadLimits;
   } else if (!complete) {
     Label firstPpm = seek(file, kLabelFirstPoint, 2);
     if (!firstPpm.found) return 191;
@@ -416,17 +426,19 @@ int asciiParameters(HWND owner, HANDLE file, SPECINFO* info) {
     if (!firstPpm.colon || !lastPpm.colon) return kBadLimits;
     double p1 = firstPpm.asDouble(), p2 = lastPpm.asDouble();
     if (p1 == 0 || p2 == 0 || f1 == f2) return kBadLimits;
-    double v = (f1 / p1 + f2 / p2) / 2;
-    if (!isNumber(v) || !(static_cast<float>(v) > 0)) return kBadSF;
-    sf = static_cast<float>(v);
+    if (!asFloat((f1 / p1 + f2 / p2) / 2, &sf) || !(sf > 0)) return kBadSF;
   }
+  float left = 0, right = 0, inc = 0;
+  if (!asFloat(f1, &left) || !asFloat(f2, &right) ||
+      !asFloat((f1 - f2) / static_cast<double>(n), &inc))
+    return kBadLimits;
 
   info->SetSI(n, 1);
   info->SetTD(n, 1);
   info->SetSF(sf, 1);
-  info->SetF1(static_cast<float>(f1), 1);
-  info->SetF2(static_cast<float>(f2), 1);
-  info->SetInc(static_cast<float>((f1 - f2) / static_cast<double>(n)), 1);
+  info->SetF1(left, 1);
+  info->SetF2(right, 1);
+  info->SetInc(inc, 1);
   info->SetAQMode(mode | AQ_FLOATDATA, 1);
   info->SetDataFormat(kind);
 
@@ -507,10 +519,7 @@ int scanValue(const char* line, bool cut, float* value) {
   char* end = nullptr;
   double v = starts && !cut ? std::strtod(p, &end) : 0.0;
   if (!starts || cut || end == p) return kBlankLine;
-  float f = static_cast<float>(v);
-  if (!isNumber(f)) return kNaN;
-  *value = f;
-  return kOk;
+  return asFloat(v, value) ? kOk : kNaN;
 }
 
 constexpr std::size_t kValueLine = 100;

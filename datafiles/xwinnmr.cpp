@@ -57,9 +57,10 @@ char separatorOf(const std::string& path) {
   return at == std::string::npos ? '\\' : path[at];
 }
 
-// A path the reader can work with: a readable string of 1 to 259 characters.
+// A path the reader can work with: a readable string of 1 to 259 characters
+// (examined up to its terminator only).
 bool usablePath(const char* path) {
-  if (!path || !plat::isReadable(path, kPathLimit)) return false;
+  if (!path || !plat::isReadable(path, 1)) return false;
   std::size_t n = 0;
   while (n < kPathLimit && path[n]) ++n;
   return n > 0 && n < kPathLimit;

@@ -65,11 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t length = size - 3;
   if (split > length) split = length;
   static const std::uint8_t words[64] = {0, 0, 128, 63, 0, 0, 0, 64};
-  put(dir + "spec.aqs", body, split);
-  put(dir + "spec.fqs", body + split, length - split);
-  put(dir + "spec.fid", words, sizeof words);
-  put(dir + "spec.1r", words, sizeof words);
-  for (const char* name : {"spec.fid", "spec.1r"}) {
+  put(dir + "sample.aqs", body, split);
+  put(dir + "sample.fqs", body + split, length - split);
+  put(dir + "sample.fid", words, sizeof words);
+  put(dir + "sample.1r", words, sizeof words);
+  for (const char* name : {"sample.fid", "sample.1r"}) {
     std::string path = dir + name;
     NMRIsGenericWinNMR(path.c_str());
     SPECINFO info;

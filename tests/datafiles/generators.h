@@ -1,5 +1,5 @@
 // Small data files of the formats that no public sample exists for, written
-// from the formats' description: WinNMR file groups with binary or text
+// from the formats' layout: WinNMR file groups with binary or text
 // parameter files, the WinNMR ASCII export, Spinsight directories, SIMPSON
 // text and Quintar ".dat" files. Every builder takes its parts as data, so a
 // test can drop, change or cut any of them to make a broken variant.

@@ -557,7 +557,7 @@ TEST(JcampBlock, RoundTripsLongDifDupBlocks) {
     // The same bytes from memory give the same points.
     std::vector<float> fromMemory(static_cast<std::size_t>(n));
     cv::jcamp::MemoryLines lines(block.data(), block.size());
-    char line[cv::jcamp::kLineSize];
+    char line[cv::jcamp::kLineArea];
     cv::jcamp::BlockParams params;
     params.firstX = static_cast<float>(n - 1);
     params.lastX = 0;
@@ -581,7 +581,7 @@ TEST(JcampBlock, EveryPrefixOfABlock) {
   for (std::size_t len = 0; len <= block.size(); ++len) {
     std::vector<float> out(static_cast<std::size_t>(n));
     cv::jcamp::MemoryLines lines(block.data(), len);
-    char line[cv::jcamp::kLineSize];
+    char line[cv::jcamp::kLineArea];
     cv::jcamp::BlockParams params;
     params.firstX = static_cast<float>(n - 1);
     params.lastX = 0;

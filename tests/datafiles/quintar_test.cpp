@@ -17,7 +17,7 @@ namespace {
 class QuintarReader : public ::testing::Test {
  protected:
   std::string file(const std::string& bytes) {
-    std::string p = dir.file("spec.dat");
+    std::string p = dir.file("sample.dat");
     qtest::writeBytes(p, bytes);
     return p;
   }

@@ -1,6 +1,6 @@
 // The SIMPSON reader: the real outputs of the simulation program in
 // ../shared/testdata/simpson (read in place), and small files built from the
-// format's description for the header rules and the broken variants.
+// format's layout for the header rules and the broken variants.
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The Spinsight reader (a directory of "data", "acq" and "proc") and the
 // reserved VNMR format. No public Spinsight data set exists: the
-// directories are built by the generators from the format's description.
+// directories are built by the generators from the format's layout.
 
 #include <gtest/gtest.h>
 
@@ -288,6 +288,40 @@ TEST_F(SpinsightReader, EveryPrefixOfTheParameterFilesGivesAStatus) {
   EXPECT_TRUE(ui.boxes().empty());
 }
 
+TEST_F(SpinsightReader, EveryPrefixOfTheDataFileGivesAStatus) {
+  std::string words = gen::intsBE({1, 2, 3, 4, 5, 6, 7, 8});
+  write(gen::spinsightAcq(), gen::spinsightProc(4, 0, 0), words);
+  ASSERT_EQ(NMRGetParSpinsight(data().c_str(), &info), 0);
+  for (std::size_t n = 0; n <= words.size(); ++n) {
+    qtest::writeBytes(data(), words.substr(0, n));
+    std::vector<float> r(4), i(4);
+    EXPECT_EQ(NMRReadSpinsight(data().c_str(), &info, r.data(), i.data()), n < words.size() ? 118 : 0)
+        << "prefix " << n;
+    EXPECT_EQ(NMRReadSpinsight(data().c_str(), &info, r.data(), nullptr), n < 16 ? 118 : 0)
+        << "prefix " << n;
+  }
+}
+
+TEST_F(SpinsightReader, FailingOperationsNeverGiveOtherParameters) {
+  write(gen::spinsightAcq(), gen::spinsightProc(), gen::intsBE({1, 2, 3, 4, 5, 6, 7, 8}));
+  SPECINFO good;
+  ASSERT_EQ(NMRGetParSpinsight(data().c_str(), &good), 0);
+  for (int n = 1;; ++n) {
+    qtest::FaultPlan plan(qtest::kFaultAll, n);
+    SPECINFO s;
+    int st = NMRGetParSpinsight(data().c_str(), &s);
+    if (!plan.fired()) break;
+    if (st == 0) {
+      EXPECT_EQ(s.GetDataFormat(), good.GetDataFormat()) << "operation " << n;
+      EXPECT_EQ(s.GetSI(1), good.GetSI(1)) << "operation " << n;
+      EXPECT_EQ(s.GetSF(1), good.GetSF(1)) << "operation " << n;
+      EXPECT_EQ(s.GetF1(1), good.GetF1(1)) << "operation " << n;
+    } else {
+      EXPECT_TRUE(st == 114 || st == 258) << "operation " << n << ": " << st;
+    }
+  }
+}
+
 TEST_F(SpinsightReader, EveryFailingFileOperationFailsTheRead) {
   write(gen::spinsightAcq(), gen::spinsightProc(4, 1, 1), gen::floatsBE({1, 2, 3, 4, 5, 6, 7, 8}));
   ASSERT_EQ(NMRGetParSpinsight(data().c_str(), &info), 0);
@@ -319,6 +353,17 @@ TEST(VnmrReader, IsNeverRecognisedNorRead) {
   EXPECT_EQ(NMRGetParVNMR(nullptr, &info), 256);
   float r[4];
   EXPECT_EQ(NMRReadVNMR(fid.c_str(), &info, r, r), 118);
+
+  // Through the dispatchers: never detected, and a read as format 9 fails.
+  qtest::UiCapture ui;
+  EXPECT_EQ(NMRCheckFormat(fid.c_str()), FF_UNKNOWN);
+  info.SetFormat(FF_VNMR);
+  EXPECT_EQ(NMRGetParameters(nullptr, fid.c_str(), &info), 1);
+  EXPECT_EQ(NMRReadSpectrum(fid.c_str(), &info, r, r), 0);
+  ASSERT_EQ(ui.boxes().size(), 1u);
+  EXPECT_EQ(line(ui.boxes()[0], 0), "Error: 140 - Code: 118");
+  EXPECT_EQ(line(ui.boxes()[0], 1), "Error reading VNMR spectrum!");
+  EXPECT_EQ(line(ui.boxes()[0], 2), "Premature end of data file encoutered!");
 }
 
 }  // namespace

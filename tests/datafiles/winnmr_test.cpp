@@ -2,7 +2,7 @@
 // their parameter files (binary records / Bruker text), the shared data
 // reader, and the ASCII export with its header labels and value lines. No
 // public WinNMR file exists: every fixture is built by the generators from
-// the formats' description.
+// the formats' layout.
 
 #include <gtest/gtest.h>
 
@@ -41,12 +41,12 @@ class WinNMRGroup : public ::testing::Test {
  protected:
   std::string at(const std::string& name) const { return dir.file(name); }
   void write(const std::string& name, const std::string& bytes) const { qtest::writeBytes(at(name), bytes); }
-  // spec.aqs, spec.fqs (binary) and spec.<ext> with `data`.
+  // sample.aqs, sample.fqs (binary) and sample.<ext> with `data`.
   void genericGroup(const std::string& ext, const std::string& data, const Pars& acq = gen::acquisition(),
                     const Pars& proc = gen::processing()) const {
-    write("spec.aqs", gen::binaryParameters(acq));
-    write("spec.fqs", gen::binaryParameters(proc));
-    write("spec" + ext, data);
+    write("sample.aqs", gen::binaryParameters(acq));
+    write("sample.fqs", gen::binaryParameters(proc));
+    write("sample" + ext, data);
   }
   qtest::TempDir dir;
   qtest::UiCapture ui;
@@ -112,6 +112,9 @@ TEST_F(WinNMRGroup, DetectsTheFlavourByTheLastParameterFile) {
     EXPECT_EQ(NMRIsGenericWinNMR(path.c_str()), c.generic) << c.name;
     EXPECT_EQ(NMRIsUnixWinNMR(path.c_str()), c.unix) << c.name;
     EXPECT_EQ(NMRIsGenericWinNMR(backslashed(path).c_str()), c.generic) << c.name << " (\\ path)";
+    if (c.generic || c.unix) {
+      EXPECT_EQ(NMRCheckFormat(path.c_str()), c.generic ? FF_GENERICWINNMR : FF_UNIXWINNMR) << c.name;
+    }
   }
   EXPECT_TRUE(ui.boxes().empty());
 }
@@ -134,7 +137,7 @@ TEST_F(WinNMRGroup, GenericSpectrumTakesItsSizeFromTheDataFile) {
   genericGroup(".1r", words(8192), gen::acquisition(1, 400.13, 8000, 16384),
                gen::processing(12.0f, 4096, 0));
   SPECINFO info;
-  ASSERT_EQ(NMRGetParGenWinNMR(at("spec.1r").c_str(), &info), 0);
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.1r").c_str(), &info), 0);
   EXPECT_EQ(info.GetDimension(), 1u);
   EXPECT_EQ(info.GetDataFormat(), 0x26u);
   EXPECT_EQ(info.GetSI(1), 8192);
@@ -156,15 +159,15 @@ TEST_F(WinNMRGroup, GenericPartnerPartMakesTheDataComplex) {
     const char* partner;
     unsigned format;
   } cases[] = {
-      {"1r with 1i", "spec.1r", "spec.1i", 0x36},
-      {"1i with 1r", "spec.1i", "spec.1r", 0x56},
-      {"1r alone", "spec.1r", nullptr, 0x26},
-      {"fid with 1i", "spec.fid", "spec.1i", 0x05},
+      {"1r with 1i", "sample.1r", "sample.1i", 0x36},
+      {"1i with 1r", "sample.1i", "sample.1r", 0x56},
+      {"1r alone", "sample.1r", nullptr, 0x26},
+      {"fid with 1i", "sample.fid", "sample.1i", 0x05},
   };
   for (const auto& c : cases) {
     qtest::TempDir d;
-    qtest::writeBytes(d.file("spec.aqs"), binaryAcq());
-    qtest::writeBytes(d.file("spec.fqs"), binaryProc());
+    qtest::writeBytes(d.file("sample.aqs"), binaryAcq());
+    qtest::writeBytes(d.file("sample.fqs"), binaryProc());
     qtest::writeBytes(d.file(c.named), words(16));
     if (c.partner) qtest::writeBytes(d.file(c.partner), words(16));
     SPECINFO info;
@@ -176,7 +179,7 @@ TEST_F(WinNMRGroup, GenericPartnerPartMakesTheDataComplex) {
 TEST_F(WinNMRGroup, GenericFidHasHalfAsManyComplexPoints) {
   genericGroup(".fid", words(16384), gen::acquisition(1, 100.6, 50000, 8192));
   SPECINFO info;
-  ASSERT_EQ(NMRGetParGenWinNMR(at("spec.fid").c_str(), &info), 0);
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.fid").c_str(), &info), 0);
   EXPECT_EQ(info.GetDataFormat(), 0x5u);
   EXPECT_EQ(info.GetSI(1), 8192);
   EXPECT_EQ(info.GetTD(1), 8192);
@@ -184,14 +187,14 @@ TEST_F(WinNMRGroup, GenericFidHasHalfAsManyComplexPoints) {
 }
 
 TEST_F(WinNMRGroup, Generic2DTakesEachDimensionFromItsOwnFiles) {
-  write("spec.rr", words(64));
-  write("spec.ii", words(64));
-  write("spec.fa2", gen::binaryParameters(gen::acquisition(2, 500.13, 6000, 1024)));
-  write("spec.fa1", gen::binaryParameters(gen::acquisition(0, 125.76, 20000, 128)));
-  write("spec.fp2", gen::binaryParameters(gen::processing(10.0f, 512, 64)));
-  write("spec.fp1", gen::binaryParameters(gen::processing(180.0f, 256, -1)));
+  write("sample.rr", words(64));
+  write("sample.ii", words(64));
+  write("sample.fa2", gen::binaryParameters(gen::acquisition(2, 500.13, 6000, 1024)));
+  write("sample.fa1", gen::binaryParameters(gen::acquisition(0, 125.76, 20000, 128)));
+  write("sample.fp2", gen::binaryParameters(gen::processing(10.0f, 512, 64)));
+  write("sample.fp1", gen::binaryParameters(gen::processing(180.0f, 256, -1)));
   SPECINFO info;
-  ASSERT_EQ(NMRGetParGenWinNMR(at("spec.rr").c_str(), &info), 0);
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.rr").c_str(), &info), 0);
   EXPECT_EQ(info.GetDimension(), 2u);
   EXPECT_EQ(info.GetDataFormat(), 0x8Au | DF_COMPLEX);
   EXPECT_EQ(info.GetSI(1), 512);
@@ -200,12 +203,23 @@ TEST_F(WinNMRGroup, Generic2DTakesEachDimensionFromItsOwnFiles) {
   EXPECT_EQ(info.GetTD(2), 128);
   EXPECT_EQ(info.GetXDIM(1), 64);
   EXPECT_EQ(info.GetXDIM(2), 0);  // a negative XDIM is not stored
-  EXPECT_EQ(info.GetAQMode(1), 2u);  // as read: no storage bits for 2D data
+  EXPECT_EQ(info.GetAQMode(1), 0xC2u);  // the words are floats, as in 1D
   EXPECT_EQ(info.GetAQMode(2), 0u);
   double sf2 = (125.76 + 20000 * 5e-7) / (1 + 180 * 1e-6);
   EXPECT_NEAR(info.GetSF(2), sf2, 1e-4);
   EXPECT_NEAR(info.GetF1(2), 180 * sf2, 1e-2);
   EXPECT_NEAR(info.GetSW(2), 20000, 1e-2);
+  // The first SI(1) words of each part; here the file holds fewer.
+  EXPECT_EQ(NMRReadWinNMR(at("sample.rr").c_str(), &info, std::vector<float>(512).data(),
+                          std::vector<float>(512).data()),
+            118);
+  std::vector<float> re = gen::ramp(512, 1.0f), im = gen::ramp(512, 2.0f);
+  write("sample.rr", gen::floatsLE(re));
+  write("sample.ii", gen::floatsLE(im));
+  std::vector<float> r(512), i(512);
+  ASSERT_EQ(NMRReadWinNMR(at("sample.rr").c_str(), &info, r.data(), i.data()), 0);
+  EXPECT_EQ(r, re);
+  EXPECT_EQ(i, im);
 }
 
 TEST_F(WinNMRGroup, GenericParameterStatuses) {
@@ -272,9 +286,9 @@ TEST_F(WinNMRGroup, GenericParameterFilesOfOddLengths) {
   }
   // An empty .fqs has no SI.
   genericGroup(".1r", words(8), gen::acquisition(), {});
-  write("spec.fqs", "");
+  write("sample.fqs", "");
   SPECINFO info;
-  EXPECT_EQ(NMRGetParGenWinNMR(at("spec.1r").c_str(), &info), 65);
+  EXPECT_EQ(NMRGetParGenWinNMR(at("sample.1r").c_str(), &info), 65);
 }
 
 TEST_F(WinNMRGroup, GenericReportsAParameterFileItCannotOpen) {
@@ -284,18 +298,18 @@ TEST_F(WinNMRGroup, GenericReportsAParameterFileItCannotOpen) {
     int context;
     const char* contextText;
   } cases[] = {
-      {"no .aqs", "spec.aqs", 5, "Cannot open AQS parameter file!"},
-      {"no .fqs", "spec.fqs", 10, "Cannot open FQS parameter file!"},
+      {"no .aqs", "sample.aqs", 5, "Cannot open AQS parameter file!"},
+      {"no .fqs", "sample.fqs", 10, "Cannot open FQS parameter file!"},
   };
   for (const auto& c : cases) {
     qtest::TempDir d;
-    for (const char* n : {"spec.aqs", "spec.fqs"})
+    for (const char* n : {"sample.aqs", "sample.fqs"})
       if (std::strcmp(n, c.missing) != 0)
-        qtest::writeBytes(d.file(n), std::strcmp(n, "spec.aqs") == 0 ? binaryAcq() : binaryProc());
-    qtest::writeBytes(d.file("spec.1r"), words(8));
+        qtest::writeBytes(d.file(n), std::strcmp(n, "sample.aqs") == 0 ? binaryAcq() : binaryProc());
+    qtest::writeBytes(d.file("sample.1r"), words(8));
     ui.clear();
     SPECINFO info;
-    EXPECT_EQ(NMRGetParGenWinNMR(d.file("spec.1r").c_str(), &info), 114) << c.name;
+    EXPECT_EQ(NMRGetParGenWinNMR(d.file("sample.1r").c_str(), &info), 114) << c.name;
     ASSERT_EQ(ui.boxes().size(), 1u) << c.name;
     const qtest::Box& box = ui.boxes()[0];
     EXPECT_EQ(box.caption, qtest::moduleName(ConveraModule())) << c.name;
@@ -305,11 +319,45 @@ TEST_F(WinNMRGroup, GenericReportsAParameterFileItCannotOpen) {
   }
 }
 
+TEST_F(WinNMRGroup, DispatcherAddsItsOwnMessageAfterTheOpenFailure) {
+  write("sample.1r", words(8));
+  write("sample.fqs", binaryProc());
+  SPECINFO info;
+  info.SetFormat(FF_GENERICWINNMR);
+  EXPECT_EQ(NMRGetParameters(nullptr, at("sample.1r").c_str(), &info), 0);
+  ASSERT_EQ(ui.boxes().size(), 2u);
+  EXPECT_EQ(line(ui.boxes()[0], 1), "Cannot open AQS parameter file!");
+  EXPECT_EQ(line(ui.boxes()[1], 0), "Error: 96 - Code: 114");
+  EXPECT_EQ(line(ui.boxes()[1], 1), "Error retrieving generic WinNMR parameter!");
+  EXPECT_EQ(line(ui.boxes()[1], 2), "Error opening file!");
+}
+
+TEST_F(WinNMRGroup, FailingOperationsNeverGiveOtherParameters) {
+  // A failed file or memory operation gives a status; where the reader can
+  // go on (a partner part that cannot be opened is no partner), the record
+  // holds what it holds without the failure.
+  genericGroup(".fid", words(16));
+  SPECINFO good;
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.fid").c_str(), &good), 0);
+  for (int n = 1;; ++n) {
+    qtest::FaultPlan plan(qtest::kFaultAll, n);
+    SPECINFO info;
+    int st = NMRGetParGenWinNMR(at("sample.fid").c_str(), &info);
+    if (!plan.fired()) break;
+    if (st == 0) {
+      EXPECT_EQ(info.GetSI(1), good.GetSI(1)) << "operation " << n;
+      EXPECT_EQ(info.GetSF(1), good.GetSF(1)) << "operation " << n;
+      EXPECT_EQ(info.GetF1(1), good.GetF1(1)) << "operation " << n;
+      EXPECT_EQ(info.GetAQMode(1), good.GetAQMode(1)) << "operation " << n;
+    }
+  }
+}
+
 TEST_F(WinNMRGroup, GenericWithoutMemoryForAParameterFile) {
   genericGroup(".1r", words(8));
   qtest::FaultPlan plan(qtest::kFaultMemory, 1);
   SPECINFO info;
-  EXPECT_EQ(NMRGetParGenWinNMR(at("spec.1r").c_str(), &info), 258);
+  EXPECT_EQ(NMRGetParGenWinNMR(at("sample.1r").c_str(), &info), 258);
   EXPECT_TRUE(plan.fired());
 }
 
@@ -317,38 +365,38 @@ TEST_F(WinNMRGroup, ParameterReadersRefuseUnusableArguments) {
   genericGroup(".1r", words(8));
   SPECINFO info;
   EXPECT_EQ(NMRGetParGenWinNMR(nullptr, &info), 256);
-  EXPECT_EQ(NMRGetParGenWinNMR(at("spec.1r").c_str(), nullptr), 256);
+  EXPECT_EQ(NMRGetParGenWinNMR(at("sample.1r").c_str(), nullptr), 256);
   EXPECT_EQ(NMRGetParUnixWinNMR(nullptr, &info), 256);
-  EXPECT_EQ(NMRGetParGenWinNMR(at("spec.txt").c_str(), &info), 104);
-  EXPECT_EQ(NMRGetParUnixWinNMR(at("spec.txt").c_str(), &info), 104);
-  EXPECT_EQ(NMRReadWinNMR(at("spec.1r").c_str(), &info, nullptr, nullptr), 256);  // no dimension
+  EXPECT_EQ(NMRGetParGenWinNMR(at("sample.txt").c_str(), &info), 104);
+  EXPECT_EQ(NMRGetParUnixWinNMR(at("sample.txt").c_str(), &info), 104);
+  EXPECT_EQ(NMRReadWinNMR(at("sample.1r").c_str(), &info, nullptr, nullptr), 256);  // no dimension
 }
 
 // ---- the data reader -------------------------------------------------------------------
 
 TEST_F(WinNMRGroup, GenericSpectrumFloatsAreTakenAsTheyAre) {
   std::vector<float> re = gen::ramp(8, 1.0f), im = gen::ramp(8, 2.0f);
-  write("spec.1r", gen::floatsLE(re));
-  write("spec.1i", gen::floatsLE(im));
-  write("spec.aqs", binaryAcq());
-  write("spec.fqs", binaryProc());
+  write("sample.1r", gen::floatsLE(re));
+  write("sample.1i", gen::floatsLE(im));
+  write("sample.aqs", binaryAcq());
+  write("sample.fqs", binaryProc());
   SPECINFO info;
-  ASSERT_EQ(NMRGetParGenWinNMR(at("spec.1r").c_str(), &info), 0);
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.1r").c_str(), &info), 0);
   std::vector<float> r(8, -1), i(8, -1);
-  ASSERT_EQ(NMRReadWinNMR(at("spec.1r").c_str(), &info, r.data(), i.data()), 0);
+  ASSERT_EQ(NMRReadWinNMR(at("sample.1r").c_str(), &info, r.data(), i.data()), 0);
   EXPECT_EQ(r, re);
   EXPECT_EQ(i, im);
-  EXPECT_EQ(info.GetModTime(), GetTimeLastModified(at("spec.1r").c_str()));
+  EXPECT_EQ(info.GetModTime(), GetTimeLastModified(at("sample.1r").c_str()));
   // Named by the imaginary part, the parts still go to their own buffers.
-  ASSERT_EQ(NMRGetParGenWinNMR(at("spec.1i").c_str(), &info), 0);
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.1i").c_str(), &info), 0);
   std::fill(r.begin(), r.end(), -1.0f);
   std::fill(i.begin(), i.end(), -1.0f);
-  ASSERT_EQ(NMRReadWinNMR(at("spec.1i").c_str(), &info, r.data(), i.data()), 0);
+  ASSERT_EQ(NMRReadWinNMR(at("sample.1i").c_str(), &info, r.data(), i.data()), 0);
   EXPECT_EQ(r, re);
   EXPECT_EQ(i, im);
   // Without an imaginary buffer only the named file is read.
   std::fill(r.begin(), r.end(), -1.0f);
-  ASSERT_EQ(NMRReadWinNMR(at("spec.1i").c_str(), &info, r.data(), nullptr), 0);
+  ASSERT_EQ(NMRReadWinNMR(at("sample.1i").c_str(), &info, r.data(), nullptr), 0);
   EXPECT_EQ(r, im);
 }
 
@@ -359,37 +407,37 @@ TEST_F(WinNMRGroup, GenericFidIsInterleavedUnlessSingleChannel) {
     evens.push_back(words16[k]);
     odds.push_back(words16[k + 1]);
   }
-  write("spec.fid", gen::floatsLE(words16));
-  write("spec.fqs", binaryProc());
+  write("sample.fid", gen::floatsLE(words16));
+  write("sample.fqs", binaryProc());
 
-  write("spec.aqs", gen::binaryParameters(gen::acquisition(1)));
+  write("sample.aqs", gen::binaryParameters(gen::acquisition(1)));
   SPECINFO info;
-  ASSERT_EQ(NMRGetParGenWinNMR(at("spec.fid").c_str(), &info), 0);
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.fid").c_str(), &info), 0);
   ASSERT_EQ(info.GetSI(1), 8);
   std::vector<float> r(8), i(8);
-  ASSERT_EQ(NMRReadWinNMR(at("spec.fid").c_str(), &info, r.data(), i.data()), 0);
+  ASSERT_EQ(NMRReadWinNMR(at("sample.fid").c_str(), &info, r.data(), i.data()), 0);
   EXPECT_EQ(r, evens);
   EXPECT_EQ(i, odds);
-  EXPECT_EQ(NMRReadWinNMR(at("spec.fid").c_str(), &info, r.data(), nullptr), 133);
-  EXPECT_EQ(NMRReadWinNMR(at("spec.fid").c_str(), &info, nullptr, i.data()), 132);
+  EXPECT_EQ(NMRReadWinNMR(at("sample.fid").c_str(), &info, r.data(), nullptr), 133);
+  EXPECT_EQ(NMRReadWinNMR(at("sample.fid").c_str(), &info, nullptr, i.data()), 132);
 
-  write("spec.aqs", gen::binaryParameters(gen::acquisition(0)));
-  ASSERT_EQ(NMRGetParGenWinNMR(at("spec.fid").c_str(), &info), 0);
+  write("sample.aqs", gen::binaryParameters(gen::acquisition(0)));
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.fid").c_str(), &info), 0);
   std::vector<float> r0(8, -1), i0(8, -1);
-  ASSERT_EQ(NMRReadWinNMR(at("spec.fid").c_str(), &info, r0.data(), i0.data()), 0);
+  ASSERT_EQ(NMRReadWinNMR(at("sample.fid").c_str(), &info, r0.data(), i0.data()), 0);
   EXPECT_EQ(r0, std::vector<float>(words16.begin(), words16.begin() + 8));
   EXPECT_EQ(i0, std::vector<float>(8, -1.0f));  // untouched
 }
 
 TEST_F(WinNMRGroup, DataReaderStatuses) {
   genericGroup(".1r", words(8));
-  write("spec.1i", words(8));
+  write("sample.1i", words(8));
   SPECINFO info;
-  ASSERT_EQ(NMRGetParGenWinNMR(at("spec.1r").c_str(), &info), 0);
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.1r").c_str(), &info), 0);
   std::vector<float> r(8), i(8);
   struct Case {
     const char* name;
-    std::string re, im;  // contents of spec.1r and spec.1i ("-" removes the file)
+    std::string re, im;  // contents of sample.1r and sample.1i ("-" removes the file)
     bool withImag;
     int status;
   } cases[] = {
@@ -401,28 +449,28 @@ TEST_F(WinNMRGroup, DataReaderStatuses) {
       {"NaN in the unread imaginary part", words(8), gen::intsLE({0x7FC00000}) + words(7), false, 0},
   };
   for (const auto& c : cases) {
-    write("spec.1r", c.re);
+    write("sample.1r", c.re);
     if (c.im == "-") {
-      plat::ops().deleteFile(at("spec.1i").c_str());
+      plat::ops().deleteFile(at("sample.1i").c_str());
     } else {
-      write("spec.1i", c.im);
+      write("sample.1i", c.im);
     }
-    EXPECT_EQ(NMRReadWinNMR(at("spec.1r").c_str(), &info, r.data(), c.withImag ? i.data() : nullptr),
+    EXPECT_EQ(NMRReadWinNMR(at("sample.1r").c_str(), &info, r.data(), c.withImag ? i.data() : nullptr),
               c.status)
         << c.name;
   }
-  EXPECT_EQ(NMRReadWinNMR(at("spec.1r").c_str(), &info, nullptr, i.data()), 132);
+  EXPECT_EQ(NMRReadWinNMR(at("sample.1r").c_str(), &info, nullptr, i.data()), 132);
   EXPECT_EQ(NMRReadWinNMR(at("missing.1r").c_str(), &info, r.data(), nullptr), 14);
 }
 
 TEST_F(WinNMRGroup, EveryFailingFileOperationFailsTheRead) {
   genericGroup(".fid", words(16));
   SPECINFO info;
-  ASSERT_EQ(NMRGetParGenWinNMR(at("spec.fid").c_str(), &info), 0);
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.fid").c_str(), &info), 0);
   std::vector<float> r(8), i(8);
   for (int n = 1;; ++n) {
     qtest::FaultPlan plan(qtest::kFaultFiles | qtest::kFaultHeap, n);
-    int st = NMRReadWinNMR(at("spec.fid").c_str(), &info, r.data(), i.data());
+    int st = NMRReadWinNMR(at("sample.fid").c_str(), &info, r.data(), i.data());
     if (!plan.fired()) {
       EXPECT_EQ(st, 0);
       break;
@@ -438,32 +486,32 @@ TEST_F(WinNMRGroup, UnixFidOfBigEndianIntegers) {
   Pars acq = gen::acquisition(3, 400.13, 8000, 8);
   acq.push_back({"BYTORDA", 'i', 1, {}});
   acq.push_back({"NUCLEUS", 't', 0, "1H"});
-  write("spec.aqs", gen::textParameters(acq));
-  write("spec.fqs", gen::textParameters(gen::processing(12.0f, 4)));
-  write("spec.fid", gen::intsBE({100, -100, 2000000, -7, 0, 1, -2147483647, 65536}));
+  write("sample.aqs", gen::textParameters(acq));
+  write("sample.fqs", gen::textParameters(gen::processing(12.0f, 4)));
+  write("sample.fid", gen::intsBE({100, -100, 2000000, -7, 0, 1, -2147483647, 65536}));
   SPECINFO info;
-  ASSERT_EQ(NMRIsUnixWinNMR(at("spec.fid").c_str()), 1);
-  ASSERT_EQ(NMRGetParUnixWinNMR(at("spec.fid").c_str(), &info), 0);
+  ASSERT_EQ(NMRIsUnixWinNMR(at("sample.fid").c_str()), 1);
+  ASSERT_EQ(NMRGetParUnixWinNMR(at("sample.fid").c_str(), &info), 0);
   EXPECT_EQ(info.GetSI(1), 4);
   EXPECT_EQ(info.GetAQMode(1) & 0xFFu, 3u);  // no storage bits for text parameter files
   EXPECT_NE(info.GetAQMode(1) & AQ_BIGENDIAN_ACQ, 0u);
   EXPECT_NE(info.GetNucleus(1), 0);
   std::vector<float> r(4), i(4);
-  ASSERT_EQ(NMRReadWinNMR(at("spec.fid").c_str(), &info, r.data(), i.data()), 0);
+  ASSERT_EQ(NMRReadWinNMR(at("sample.fid").c_str(), &info, r.data(), i.data()), 0);
   EXPECT_EQ(r, (std::vector<float>{100, 2000000, 0, -2147483647.0f}));
   EXPECT_EQ(i, (std::vector<float>{-100, -7, 1, 65536}));
 }
 
 TEST_F(WinNMRGroup, UnixSpectrumOfLittleEndianIntegers) {
-  write("spec.aqs", textAcq());
-  write("spec.fqs", textProc());
-  write("spec.1r", gen::intsLE({1, -2, 3, -4}));
+  write("sample.aqs", textAcq());
+  write("sample.fqs", textProc());
+  write("sample.1r", gen::intsLE({1, -2, 3, -4}));
   SPECINFO info;
-  ASSERT_EQ(NMRGetParUnixWinNMR(at("spec.1r").c_str(), &info), 0);
+  ASSERT_EQ(NMRGetParUnixWinNMR(at("sample.1r").c_str(), &info), 0);
   EXPECT_EQ(info.GetDataFormat(), 0x26u);
   EXPECT_EQ(info.GetSI(1), 4);
   std::vector<float> r(4);
-  ASSERT_EQ(NMRReadWinNMR(at("spec.1r").c_str(), &info, r.data(), nullptr), 0);
+  ASSERT_EQ(NMRReadWinNMR(at("sample.1r").c_str(), &info, r.data(), nullptr), 0);
   EXPECT_EQ(r, (std::vector<float>{1, -2, 3, -4}));
 }
 
@@ -493,24 +541,46 @@ TEST_F(WinNMRGroup, UnixParameterStatusesComeFromTheTextReaders) {
 
 TEST_F(WinNMRGroup, EveryPrefixOfTheParameterFilesGivesAStatus) {
   std::string aqs = binaryAcq(), fqs = binaryProc();
-  write("spec.1r", words(8));
-  write("spec.fqs", fqs);
+  write("sample.1r", words(8));
+  write("sample.fqs", fqs);
   for (std::size_t n = 0; n <= aqs.size(); ++n) {
-    write("spec.aqs", aqs.substr(0, n));
+    write("sample.aqs", aqs.substr(0, n));
     SPECINFO info;
-    int st = NMRGetParGenWinNMR(at("spec.1r").c_str(), &info);
+    int st = NMRGetParGenWinNMR(at("sample.1r").c_str(), &info);
     // Only whole records count: A000, AQ_mod, SFO1, SW_h, TD of 28 bytes each.
     int expected = n < 56 ? 118 : n < 84 ? 7 : n < 112 ? 8 : n < 140 ? 64 : 0;
     EXPECT_EQ(st, expected) << ".aqs prefix " << n;
   }
-  write("spec.aqs", aqs);
+  write("sample.aqs", aqs);
   for (std::size_t n = 0; n <= fqs.size(); ++n) {
-    write("spec.fqs", fqs.substr(0, n));
+    write("sample.fqs", fqs.substr(0, n));
     SPECINFO info;
     // A000, OFFSET, SI, XDIM: SI is whole from 84 bytes on.
-    EXPECT_EQ(NMRGetParGenWinNMR(at("spec.1r").c_str(), &info), n < 84 ? 65 : 0) << ".fqs prefix " << n;
+    EXPECT_EQ(NMRGetParGenWinNMR(at("sample.1r").c_str(), &info), n < 84 ? 65 : 0) << ".fqs prefix " << n;
   }
   EXPECT_TRUE(ui.boxes().empty());
+}
+
+TEST_F(WinNMRGroup, EveryPrefixOfADataFileGivesAStatus) {
+  std::string fid = words(16);
+  write("sample.aqs", binaryAcq());
+  write("sample.fqs", binaryProc());
+  SPECINFO whole;
+  write("sample.fid", fid);
+  ASSERT_EQ(NMRGetParGenWinNMR(at("sample.fid").c_str(), &whole), 0);
+  for (std::size_t n = 0; n <= fid.size(); ++n) {
+    write("sample.fid", fid.substr(0, n));
+    SPECINFO info;
+    int st = NMRGetParGenWinNMR(at("sample.fid").c_str(), &info);
+    EXPECT_EQ(st, n < 8 ? 115 : 0) << "prefix " << n;  // one complex point takes 8 bytes
+    std::vector<float> r(8), i(8);
+    // Read with the record of the whole file: short.
+    EXPECT_EQ(NMRReadWinNMR(at("sample.fid").c_str(), &whole, r.data(), i.data()), n < fid.size() ? 118 : 0)
+        << "prefix " << n;
+    if (st == 0) {
+      EXPECT_EQ(NMRReadWinNMR(at("sample.fid").c_str(), &info, r.data(), i.data()), 0) << "prefix " << n;
+    }
+  }
 }
 
 // ---- the ASCII export ------------------------------------------------------------------
