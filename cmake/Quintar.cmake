@@ -51,9 +51,11 @@ function(quintar_resources target script)
   get_filename_component(dir ${script} DIRECTORY)
   get_filename_component(name ${script} NAME_WE)
   set(includes ${dir} ${R_INCLUDE})
+  # The resource compiler records no dependencies: list the script's parts.
+  file(GLOB script_parts CONFIGURE_DEPENDS ${dir}/*.rc ${dir}/*.h)
   if(WIN32)
     target_sources(${target} PRIVATE ${script})
-    set_property(SOURCE ${script} APPEND PROPERTY OBJECT_DEPENDS ${R_DEPENDS})
+    set_property(SOURCE ${script} APPEND PROPERTY OBJECT_DEPENDS ${R_DEPENDS} ${script_parts})
     foreach(i ${includes})
       target_include_directories(${target} PRIVATE $<$<COMPILE_LANGUAGE:RC>:${i}>)
     endforeach()
@@ -63,7 +65,6 @@ function(quintar_resources target script)
     foreach(i ${includes})
       list(APPEND flags -I ${i})
     endforeach()
-    file(GLOB_RECURSE script_parts ${dir}/*.rc ${dir}/*.h)
     add_custom_command(OUTPUT ${out}
       COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/rc_tables.py ${script} -o ${out} ${flags}
       DEPENDS ${PROJECT_SOURCE_DIR}/scripts/rc_tables.py ${script} ${script_parts} ${R_DEPENDS}

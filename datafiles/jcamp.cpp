@@ -104,8 +104,8 @@ struct CharTables {
       flags[c] = kSimple | kPlain;
       digit[c] = static_cast<unsigned char>(c - '0');
     }
-    flags['@'] = kSimple;
-    flags['%'] = kSimple | kDif;
+    flags[int{'@'}] = kSimple;
+    flags[int{'%'}] = kSimple | kDif;
     for (int k = 0; k < 9; ++k) {
       auto v = static_cast<unsigned char>(k + 1);
       flags['A' + k] = kSimple;
@@ -114,11 +114,11 @@ struct CharTables {
       flags['j' + k] = kSimple | kDif | kNegative;
       digit['A' + k] = digit['a' + k] = digit['J' + k] = digit['j' + k] = v;
     }
-    flags['+'] = flags['.'] = kSpecial | kPlain;
-    flags['-'] = kSpecial | kPlain | kNegative;
-    flags['?'] = flags['$'] = kSpecial;
+    flags[int{'+'}] = flags[int{'.'}] = kSpecial | kPlain;
+    flags[int{'-'}] = kSpecial | kPlain | kNegative;
+    flags[int{'?'}] = flags[int{'$'}] = kSpecial;
     for (int k = 0; k < 8; ++k) dup['S' + k] = static_cast<unsigned char>(k + 1);
-    dup['s'] = 9;
+    dup[int{'s'}] = 9;
   }
 };
 

@@ -167,17 +167,17 @@ int NMRGetParSpinsight(const char* path, SPECINFO* info) {
   format |= domain == 0 ? DF_FID | DF_COMPLEX : DF_SPECTRUM | DF_COMPLEX;
 
   if (size1 < 1 || size1 > 0x7FFFFFFF) return kBadSI;
-  double ref = sf, f1 = sw / 2, f2 = -sw / 2;
+  float reference = observe;
+  double f1 = sw / 2, f2 = -sw / 2;
   if (units == 1) {
-    ref = rmp / (1 + rmv * 1e-6);
-    float r = 0;
-    if (!asFloat(ref, &r) || !(r > 0)) return kBadSF;
+    double ref = rmp / (1 + rmv * 1e-6);
+    if (!asFloat(ref, &reference) || !(reference > 0)) return kBadSF;
     double offset = (sf - ref) * 1e6;
     f1 = offset + sw / 2;
     f2 = offset - sw / 2;
   }
-  float reference = 0, first = 0, last = 0;
-  if (!asFloat(ref, &reference) || !asFloat(f1, &first) || !asFloat(f2, &last)) return kBadLimits;
+  float first = 0, last = 0;
+  if (!asFloat(f1, &first) || !asFloat(f2, &last)) return kBadLimits;
   info->SetSI(size1, 1);
   info->SetTD(size1, 1);
   info->SetSF(reference, 1);
