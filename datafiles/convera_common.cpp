@@ -1,5 +1,6 @@
 // Pieces shared by Convera's readers.
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -18,6 +19,19 @@ int report(int context, int status) {
   bool common = (status >= kInvalidArgument && status <= kNoMemory) || status >= kSystemErrorBase;
   return CVErrMess(ThisModule(), CVTEXT(context), CVTEXT(status),
                    common ? (CVE_WINKIT | CVE_CALLER_CONTEXT) : 0);
+}
+
+bool usablePath(const char* path) {
+  if (!plat::isReadable(path, 1)) return false;
+  for (int i = 0; i < MAX_PATH; ++i)
+    if (path[i] == 0) return true;
+  return false;
+}
+
+bool asFloat(double v, float* out) {
+  if (!(std::fabs(v) <= FLT_MAX)) return false;
+  *out = static_cast<float>(v);
+  return true;
 }
 
 std::size_t nameStart(const std::string& path) {

@@ -122,6 +122,14 @@ std::string text(int id);
 // reason, from Winkit's table for 256 to 258 and 4096 and above. Returns 0.
 int report(int context, int status);
 
+// ---- arguments ------------------------------------------------------------
+
+// A path argument that can be read as a text of at most 259 characters.
+bool usablePath(const char* path);
+// `v` as a float: false when a float cannot hold it (NaN and infinities
+// included).
+bool asFloat(double v, float* out);
+
 // ---- paths ----------------------------------------------------------------
 
 // Paths may use "\" or "/"; companions keep the separator of their path.
@@ -138,6 +146,59 @@ HANDLE openRead(const std::string& path);            // shared reading; INVALID_
 // Asks for the value of a GetFloat record through the platform's
 // value-entry service: 0 with the value stored, 1 when no valid answer came.
 int askFloat(HWND owner, GETFLOAT* record);
+
+// Lines of a text file in order. A line ends after its line feed (a
+// carriage return before it is dropped); the end of the file ends the last
+// line. A line longer than the caller's area is kept up to the area's size
+// and marked as cut; its rest is skipped.
+class TextLines {
+ public:
+  explicit TextLines(HANDLE file) : file_(file) {}
+  bool next(char* out, std::size_t size, bool* cut) {
+    std::size_t n = 0;
+    bool any = false;
+    *cut = false;
+    for (;;) {
+      int c = get();
+      if (c < 0) break;
+      any = true;
+      if (c == '\n') break;
+      if (c == '\r' && peek() == '\n') continue;
+      if (n + 1 < size) {
+        out[n++] = static_cast<char>(c);
+      } else {
+        *cut = true;
+      }
+    }
+    out[n] = 0;
+    return any;
+  }
+
+ private:
+  int get() {
+    int c = peek();
+    if (c >= 0) ++pos_;
+    return c;
+  }
+  int peek() {
+    if (pos_ == have_) {
+      if (done_) return -1;
+      pos_ = have_ = 0;
+      if (!plat::readFile(file_, buf_, sizeof buf_, &have_) || have_ == 0) {
+        done_ = true;
+        have_ = 0;
+        return -1;
+      }
+    }
+    return static_cast<unsigned char>(buf_[pos_]);
+  }
+
+  HANDLE file_;
+  char buf_[4096];
+  DWORD have_ = 0;
+  DWORD pos_ = 0;
+  bool done_ = false;
+};
 
 // ---- intensities ------------------------------------------------------------
 

@@ -29,15 +29,7 @@ bool sameNoCase(const std::string& a, const char* b) {
   return true;
 }
 
-bool readablePath(const char* path) { return plat::isReadable(path, 1) != FALSE; }
-
-// A path the dispatchers accept: readable and terminated within 260 bytes.
-bool usablePath(const char* path) {
-  if (!readablePath(path)) return false;
-  for (int i = 0; i < MAX_PATH; ++i)
-    if (path[i] == 0) return true;
-  return false;
-}
+using cv::usablePath;
 
 }  // namespace
 

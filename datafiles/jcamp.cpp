@@ -362,7 +362,8 @@ unsigned decodeBlock(LineSource& lines, char* line, float* y, const BlockParams&
       const unsigned long long times =
           dif ? static_cast<unsigned long long>(-static_cast<long long>(n))
               : static_cast<unsigned long long>(n);
-      for (unsigned long long k = 0; k < times; ++k) {
+      unsigned long long k = 0;
+      for (; k < times; ++k) {
         previous = dif ? previous + v : v;
         // Below first the difference wraps around to a large value.
         if (static_cast<unsigned long long>(index - first) >=
@@ -378,8 +379,8 @@ unsigned decodeBlock(LineSource& lines, char* line, float* y, const BlockParams&
         y[index - first] = static_cast<float>(out);
         index += step;
       }
+      count += static_cast<long long>(k);
       if (status != kOk) break;
-      count += static_cast<long long>(times);
       if (times > 0) lastDif = dif;
       r = scanToken<true>(p, v, n, true);
       if (r <= 0 || n == 0) {

@@ -42,21 +42,6 @@ enum : int {
   kNameProc = 19,
 };
 
-bool usablePath(const char* path) {
-  if (!plat::isReadable(path, 1)) return false;
-  for (int i = 0; i < MAX_PATH; ++i)
-    if (path[i] == 0) return true;
-  return false;
-}
-
-// `v` as a float: false when a float cannot hold it (NaN and infinities
-// included).
-bool asFloat(double v, float* out) {
-  if (!(std::fabs(v) <= FLT_MAX)) return false;
-  *out = static_cast<float>(v);
-  return true;
-}
-
 std::string member(const char* path, int type) {
   std::string name = text(kTextCompanionBase + type);
   return inFolder(folderOf(path), name.c_str());

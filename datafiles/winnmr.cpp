@@ -82,22 +82,6 @@ enum : unsigned {
 
 constexpr unsigned kGenericModeBits = AQ_FLOATDATA | AQ_FLOATDATA2;
 
-// A path argument that can be read as a text of at most 259 characters.
-bool usablePath(const char* path) {
-  if (!plat::isReadable(path, 1)) return false;
-  for (int i = 0; i < MAX_PATH; ++i)
-    if (path[i] == 0) return true;
-  return false;
-}
-
-// `v` as a float: false when a float cannot hold it (NaN and infinities
-// included).
-bool asFloat(double v, float* out) {
-  if (!(std::fabs(v) <= FLT_MAX)) return false;
-  *out = static_cast<float>(v);
-  return true;
-}
-
 // The companion of `path` of MakeFileName type `type`, as spelled on disk
 // when it exists; empty when the name does not fit.
 std::string companion(const char* path, unsigned type) {
@@ -456,59 +440,6 @@ int asciiParameters(HWND owner, HANDLE file, SPECINFO* info) {
   }
   return kOk;
 }
-
-// Lines of a text file in order. A line ends after its line feed (a
-// carriage return before it is dropped); the end of the file ends the last
-// line. A line longer than the caller's area is kept up to the area's size
-// and marked as cut; its rest is skipped.
-class TextLines {
- public:
-  explicit TextLines(HANDLE file) : file_(file) {}
-  bool next(char* out, std::size_t size, bool* cut) {
-    std::size_t n = 0;
-    bool any = false;
-    *cut = false;
-    for (;;) {
-      int c = get();
-      if (c < 0) break;
-      any = true;
-      if (c == '\n') break;
-      if (c == '\r' && peek() == '\n') continue;
-      if (n + 1 < size) {
-        out[n++] = static_cast<char>(c);
-      } else {
-        *cut = true;
-      }
-    }
-    out[n] = 0;
-    return any;
-  }
-
- private:
-  int get() {
-    int c = peek();
-    if (c >= 0) ++pos_;
-    return c;
-  }
-  int peek() {
-    if (pos_ == have_) {
-      if (done_) return -1;
-      pos_ = have_ = 0;
-      if (!plat::readFile(file_, buf_, sizeof buf_, &have_) || have_ == 0) {
-        done_ = true;
-        have_ = 0;
-        return -1;
-      }
-    }
-    return static_cast<unsigned char>(buf_[pos_]);
-  }
-
-  HANDLE file_;
-  char buf_[4096];
-  DWORD have_ = 0;
-  DWORD pos_ = 0;
-  bool done_ = false;
-};
 
 // A number at the start of a line, as a float: 0, 119 when the line holds
 // none (or was cut), 126 when a float cannot hold it.

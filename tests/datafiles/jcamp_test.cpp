@@ -569,6 +569,62 @@ TEST(JcampBlock, RoundTripsLongDifDupBlocks) {
   }
 }
 
+// Lines of every length (up to twice the line limit) and every line-end
+// pair, in a file several times the decoder's read buffer: the file gives
+// the same points, findings and final position as the same bytes in memory.
+TEST(JcampBlock, FileAndMemoryAgree) {
+  std::mt19937 random(7);
+  const char* const ends[] = {"\r\n", "\n", "\r", "\n\r", "\r\r", "\n\n"};
+  std::string block;
+  long points = 0;
+  while (block.size() < 300000) {
+    std::string line = std::to_string(points);
+    std::size_t length = random() % 600;
+    while (line.size() < length) {
+      line += " " + std::to_string(random() % 2000);  // a cut number is still a number
+      ++points;
+    }
+    block += line + ends[random() % 6];
+  }
+  block += "##END=\r\n##AFTER=1\r\n";
+  const long n = points + 10;
+
+  qtest::TempDir dir;
+  std::string path = dir.file("long.dx");
+  qtest::writeBytes(path, block);
+  std::vector<float> fromFile(static_cast<std::size_t>(n), -1.0f);
+  std::vector<std::string> fileBoxes;
+  unsigned fileStatus;
+  std::string next;
+  {
+    qtest::UiCapture ui;
+    plat::File f = openForReading(path);
+    fileStatus = Jcamp_evalXYBlock(f.get(), fromFile.data(), 0, static_cast<float>(n - 1), n, 1, 1, 0, 1);
+    char line[300];
+    if (CVlgets(line, sizeof line, f.get())) next = line;
+    fileBoxes = boxCodes(ui);
+  }
+  std::vector<float> fromMemory(static_cast<std::size_t>(n), -1.0f);
+  std::vector<std::string> memoryBoxes;
+  unsigned memoryStatus;
+  {
+    qtest::UiCapture ui;
+    cv::jcamp::MemoryLines lines(block.data(), block.size());
+    char line[cv::jcamp::kLineArea];
+    cv::jcamp::BlockParams params;
+    params.lastX = static_cast<float>(n - 1);
+    params.nPoints = n;
+    memoryStatus = cv::jcamp::decodeBlock(lines, line, fromMemory.data(), params, nullptr);
+    memoryBoxes = boxCodes(ui);
+  }
+  // Lines cut by the line limit lose an ordinate to the abscissa each.
+  EXPECT_EQ(fileStatus, 153u);
+  EXPECT_EQ(fileStatus, memoryStatus);
+  EXPECT_EQ(fileBoxes, memoryBoxes);
+  EXPECT_EQ(fromFile, fromMemory);
+  EXPECT_EQ(next, "##AFTER=1\r\n");
+}
+
 // Every prefix of a block decodes without leaving the buffer; only the
 // whole block is complete.
 TEST(JcampBlock, EveryPrefixOfABlock) {
@@ -749,6 +805,22 @@ TEST(JcampRead, ReadsTheOrdinates) {
   EXPECT_EQ(r.y, range(0, 11));
   EXPECT_EQ(r.info.GetModTime(), GetTimeLastModified(path.c_str()));
   EXPECT_TRUE(ui.boxes().empty());
+}
+
+// A path written with the other separator names the same file.
+TEST(JcampRead, EitherSeparator) {
+  qtest::TempDir dir;
+  std::string path = dir.file("base.dx");
+  qtest::writeBytes(path, jcampText(baseRecords()));
+  std::string other = path;
+  char from = other.find('/') != std::string::npos ? '/' : '\\';
+  for (char& c : other)
+    if (c == from) c = from == '/' ? '\\' : '/';
+  EXPECT_EQ(NMRIsJCAMP(other.c_str()), 1);
+  Read r = readFile(other);
+  EXPECT_EQ(r.par, 0);
+  EXPECT_EQ(r.read, 0);
+  EXPECT_EQ(r.y, range(0, 11));
 }
 
 TEST(JcampRead, Refusals) {
