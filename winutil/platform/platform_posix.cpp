@@ -62,49 +62,32 @@ std::string slashes(const char* path) {
   return s;
 }
 
-// Resolves each component case-insensitively where the exact spelling does
-// not exist, as a Windows file system would. Components that cannot be found
-// are kept as given, so a file that is about to be created keeps its name.
-std::string resolveCase(const char* path) {
-  std::string p = slashes(path);
+// Resolves a path case-insensitively where the exact spelling does not
+// exist, as a Windows file system would: the folder first (only when it is
+// missing itself), then the name within it. A name that cannot be found is
+// kept as given, so a file that is about to be created keeps its name.
+std::string resolveSlashed(const std::string& p) {
   struct stat st;
   if (p.empty() || ::stat(p.c_str(), &st) == 0) return p;
-  std::string out;
-  std::size_t i = 0;
-  if (p[0] == '/') {
-    out = "/";
-    i = 1;
-  }
-  bool found = true;
-  while (i <= p.size()) {
-    std::size_t j = p.find('/', i);
-    if (j == std::string::npos) j = p.size();
-    std::string part = p.substr(i, j - i);
-    if (!part.empty()) {
-      std::string dir = out.empty() ? "." : out;
-      std::string candidate = out + part;
-      if (found && ::stat(candidate.c_str(), &st) != 0) {
-        found = false;
-        if (DIR* d = ::opendir(dir.c_str())) {
-          while (dirent* e = ::readdir(d)) {
-            if (::strcasecmp(e->d_name, part.c_str()) == 0) {
-              part = e->d_name;
-              found = true;
-              break;
-            }
-          }
-          ::closedir(d);
-        }
+  std::size_t cut = p.find_last_of('/');
+  std::string name = cut == std::string::npos ? p : p.substr(cut + 1);
+  if (name.empty()) return p;
+  std::string dir = cut == std::string::npos ? std::string() : cut == 0 ? std::string("/") : p.substr(0, cut);
+  if (!dir.empty()) dir = resolveSlashed(dir);
+  if (DIR* d = ::opendir(dir.empty() ? "." : dir.c_str())) {
+    while (dirent* e = ::readdir(d)) {
+      if (::strcasecmp(e->d_name, name.c_str()) == 0) {
+        name = e->d_name;
+        break;
       }
-      out += part;
-      if (j < p.size()) out += '/';
-    } else if (j < p.size() && !out.empty() && out.back() != '/') {
-      out += '/';
     }
-    i = j + 1;
+    ::closedir(d);
   }
-  return out;
+  if (dir.empty()) return name;
+  return dir == "/" ? "/" + name : dir + "/" + name;
 }
+
+std::string resolveCase(const char* path) { return resolveSlashed(slashes(path)); }
 
 struct PosixFile {
   int fd;
@@ -120,21 +103,28 @@ HANDLE posixOpen(const char* path, Access access, Share share, Disposition dispo
     setError(kErrPathNotFound);
     return INVALID_HANDLE_VALUE;
   }
-  std::string p = resolveCase(path);
   int flags = O_CLOEXEC;
   flags |= access == Access::Read ? O_RDONLY : access == Access::Write ? O_WRONLY : O_RDWR;
+  int create = 0;
   switch (disposition) {
     case Disposition::OpenExisting: break;
-    case Disposition::CreateAlways: flags |= O_CREAT; break;
-    case Disposition::OpenAlways: flags |= O_CREAT; break;
-    case Disposition::CreateNew: flags |= O_CREAT | O_EXCL; break;
+    case Disposition::CreateAlways: create = O_CREAT; break;
+    case Disposition::OpenAlways: create = O_CREAT; break;
+    case Disposition::CreateNew: create = O_CREAT | O_EXCL; break;
   }
-  struct stat st;
-  if (::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    setError(kErrAccessDenied);
+  // The name as given first; only a name that does not exist is looked up
+  // without regard to case (which also finds "X" for a file to create as "x").
+  std::string p = slashes(path);
+  int fd = ::open(p.c_str(), flags);
+  if (fd < 0 && errno == ENOENT) {
+    p = resolveCase(path);
+    fd = ::open(p.c_str(), flags | create, 0644);
+  } else if (fd >= 0 && (create & O_EXCL)) {
+    ::close(fd);
+    setError(kErrFileExists);
     return INVALID_HANDLE_VALUE;
   }
-  int fd = ::open(p.c_str(), flags, 0644);
+  struct stat st;
   if (fd < 0) {
     DWORD e = errnoToWindows(errno);
     // Windows tells a missing folder from a missing file.
@@ -143,6 +133,11 @@ HANDLE posixOpen(const char* path, Access access, Share share, Disposition dispo
       if (!dir.empty() && ::stat(dir.c_str(), &st) != 0) e = kErrPathNotFound;
     }
     setError(e);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {  // a folder is not a file
+    ::close(fd);
+    setError(kErrAccessDenied);
     return INVALID_HANDLE_VALUE;
   }
   // Sharing: an exclusive open conflicts with every other open handle of the
@@ -263,14 +258,23 @@ DWORD posixAttributes(const char* path) {
     return kAttrInvalid;
   }
   struct stat st;
-  std::string p = resolveCase(path);
+  std::string p = slashes(path);
+  if (::stat(p.c_str(), &st) != 0) {
+    if (errno != ENOENT) {
+      setErrno();
+      return kAttrInvalid;
+    }
+    p = resolveCase(path);
+  }
   if (::stat(p.c_str(), &st) != 0) {
     setErrno();
     return kAttrInvalid;
   }
   DWORD a = S_ISDIR(st.st_mode) ? kAttrDirectory : 0;
-  if (::access(p.c_str(), W_OK) != 0 && errno == EACCES) a |= kAttrReadOnly;
-  return a ? a : kAttrNormal;
+  // Read-only as the file can be written by this process (root writes any).
+  bool noWriteBits = !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+  if (noWriteBits && ::access(p.c_str(), W_OK) != 0) a |= kAttrReadOnly;
+  return a != 0 ? a : static_cast<DWORD>(kAttrNormal);
 }
 
 BOOL posixLastWriteTime(const char* path, std::uint64_t* fileTime) {
