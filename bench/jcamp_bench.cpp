@@ -33,7 +33,8 @@ std::string testdataDir() {
   if (!built.empty()) return built;
   std::string here = __FILE__;
   std::size_t cut = here.find_last_of("\\/");
-  return cut == std::string::npos ? "../shared/testdata" : here.substr(0, cut) + "/../../shared/testdata";
+  return cut == std::string::npos ? "../shared/testdata"
+                                  : here.substr(0, cut) + "/../../shared/testdata";
 }
 
 std::string readAll(const std::string& path) {
@@ -117,10 +118,13 @@ struct Generated {
     block = difDupBlock(spectrum(kGeneratedPoints));
     std::string text =
         "##TITLE= generated DIFDUP spectrum\r\n##JCAMP-DX= 5.01\r\n##DATA TYPE= NMR SPECTRUM\r\n"
-        "##DATA CLASS= XYDATA\r\n##.OBSERVE FREQUENCY= 400.13\r\n##.ACQUISITION MODE= SIMULTANEOUS\r\n"
-        "##NPOINTS= " + std::to_string(kGeneratedPoints) + "\r\n##FIRSTX= " +
-        std::to_string(kGeneratedPoints - 1) + "\r\n##LASTX= 0\r\n##XFACTOR= 1\r\n##YFACTOR= 1\r\n"
-        "##XYDATA= (X++(Y..Y))\r\n" + block + "##END=\r\n";
+        "##DATA CLASS= XYDATA\r\n##.OBSERVE FREQUENCY= 400.13\r\n##.ACQUISITION MODE= "
+        "SIMULTANEOUS\r\n"
+        "##NPOINTS= " +
+        std::to_string(kGeneratedPoints) + "\r\n##FIRSTX= " + std::to_string(kGeneratedPoints - 1) +
+        "\r\n##LASTX= 0\r\n##XFACTOR= 1\r\n##YFACTOR= 1\r\n"
+        "##XYDATA= (X++(Y..Y))\r\n" +
+        block + "##END=\r\n";
     char temp[MAX_PATH] = "";
     plat::ops().tempFolder(temp, sizeof temp);
     auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -228,9 +232,10 @@ struct RealFiles {
       if (NMRGetParJCAMP(path.c_str(), &info) != 0) continue;
       std::size_t bytes = readAll(path).size();
       std::string name = path.substr(root.size() + 1);
-      benchmark::RegisterBenchmark(("BM_ReadReal/" + name).c_str(),
-                                   [path, bytes](benchmark::State& s) { readJcamp(s, path, bytes); })
-          ->Unit(benchmark::kMicrosecond);
+      benchmark::RegisterBenchmark(("BM_ReadReal/" + name).c_str(), [path,
+                                                                     bytes](benchmark::State& s) {
+        readJcamp(s, path, bytes);
+      })->Unit(benchmark::kMicrosecond);
     }
   }
 };

@@ -177,7 +177,8 @@ inline __attribute__((always_inline)) double accumulate(const char*& p, unsigned
 // One token at `p` (not null): 1 with value and count and `p` at the next
 // token, 0 for none (count 0), -1 for an invalid token.
 template <bool padded>
-inline __attribute__((always_inline)) int scanToken(const char*& text, double& value, long& count, bool compressed) {
+inline __attribute__((always_inline)) int scanToken(const char*& text, double& value, long& count,
+                                                    bool compressed) {
   const char* p = text;
   while (isBlank(*p)) ++p;
   value = 0;
@@ -471,7 +472,7 @@ class FileLines : public jcamp::LineSource {
   std::size_t capacity_;
   bool ok_ = false;
   bool end_ = false;
-  std::uint64_t pos_ = 0;        // file position of the next piece
+  std::uint64_t pos_ = 0;  // file position of the next piece
   std::uint64_t size_ = 0;
   std::uint64_t bufferPos_ = 0;  // file position of buffer_[0]
   std::size_t have_ = 0;         // bytes in the buffer

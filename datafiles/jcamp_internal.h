@@ -46,9 +46,9 @@ enum JcampStatus : int {
 // the values and variable lists it compares with.
 enum JcampText : int {
   kJcampLabelTitle = 1200,
-  kJcampLabelVersion = 1201,     // "JCAMPDX"
+  kJcampLabelVersion = 1201,  // "JCAMPDX"
   kJcampLabelDataType = 1202,
-  kJcampLabelAcqMode = 1203,     // ".ACQUISITION MODE"
+  kJcampLabelAcqMode = 1203,  // ".ACQUISITION MODE"
   kJcampLabelDataClass = 1204,
   kJcampLabelXYData = 1205,
   kJcampLabelXYPoints = 1206,
@@ -57,22 +57,22 @@ enum JcampText : int {
   kJcampLabelFirstX = 1209,
   kJcampLabelLastX = 1210,
   kJcampLabelXFactor = 1211,
-  kJcampTypeFid = 1220,           // normalised DATA TYPE values
+  kJcampTypeFid = 1220,  // normalised DATA TYPE values
   kJcampTypeSpectrum = 1221,
   kJcampModeSimultaneous = 1222,  // normalised .ACQUISITION MODE values
   kJcampModeSingle = 1223,
-  kJcampClassXYData = 1230,       // raw DATA CLASS values, in the order tried
+  kJcampClassXYData = 1230,  // raw DATA CLASS values, in the order tried
   kJcampClassXYPoints = 1231,
   kJcampClassPeakTable = 1232,
   kJcampClassAssignments = 1233,
   kJcampClassNTuples = 1234,
-  kJcampVarsXYReal = 1240,        // normalised variable lists
+  kJcampVarsXYReal = 1240,  // normalised variable lists
   kJcampVarsXRReal = 1241,
   kJcampVarsXIImag = 1242,
   kJcampVarsPointsXY = 1243,
   kJcampVarsPointsXR = 1244,
   kJcampVarsPointsXI = 1245,
-  kJcampVersion424 = 1250,        // accepted version texts
+  kJcampVersion424 = 1250,  // accepted version texts
   kJcampVersion50 = 1251,
   kJcampVersion501 = 1252,
 };
@@ -131,8 +131,8 @@ struct BlockParams {
 // `line` is a work area of kLineArea bytes. `stored` (may be null) receives
 // the number of points stored. The x-sequence and Y-check findings are
 // reported here (context 143); the status is returned.
-CONVERA_API unsigned decodeBlock(LineSource& lines, char* line, float* y,
-                                 const BlockParams& params, long* stored);
+CONVERA_API unsigned decodeBlock(LineSource& lines, char* line, float* y, const BlockParams& params,
+                                 long* stored);
 
 // One token: 1 with the value and count and `*text` moved to the next
 // token, 0 when the text holds no further token (count 0), -1 when the token

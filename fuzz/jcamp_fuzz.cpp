@@ -30,9 +30,10 @@ struct Scratch {
     char folder[MAX_PATH] = "";
     plat::ops().tempFolder(folder, sizeof folder);
     auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-    path = std::string(folder) + "quintar-jcamp-fuzz-" +
-           std::to_string(reinterpret_cast<std::uintptr_t>(this) ^ static_cast<std::uintptr_t>(tick)) +
-           ".dx";
+    path =
+        std::string(folder) + "quintar-jcamp-fuzz-" +
+        std::to_string(reinterpret_cast<std::uintptr_t>(this) ^ static_cast<std::uintptr_t>(tick)) +
+        ".dx";
     plat::ui().errorBox = countBox;
   }
   ~Scratch() { plat::ops().deleteFile(path.c_str()); }
@@ -114,9 +115,9 @@ void decodeBoth(const std::uint8_t* data, std::size_t size) {
   if (!f.ok()) return;
   std::vector<float> fromFile(points, -7.0f);
   gBoxes = 0;
-  unsigned fileStatus = Jcamp_evalXYBlock(f.get(), fromFile.data(), shape.params.firstX,
-                                          shape.params.lastX, shape.params.nPoints,
-                                          shape.params.xFactor, 1.0f, 0, 1);
+  unsigned fileStatus =
+      Jcamp_evalXYBlock(f.get(), fromFile.data(), shape.params.firstX, shape.params.lastX,
+                        shape.params.nPoints, shape.params.xFactor, 1.0f, 0, 1);
   if (fileStatus != memoryStatus || gBoxes != memoryBoxes) std::abort();
   if (std::memcmp(fromFile.data(), fromMemory.data(), points * sizeof(float)) != 0) std::abort();
   std::int64_t position = -1;

@@ -322,7 +322,6 @@ TEST(JcampToken, HostileDigitRunsStayInBounds) {
   EXPECT_EQ(value, 0);
 }
 
-
 // ---- line pieces --------------------------------------------------------------
 
 TEST(JcampLines, PiecesFollowTheLineReader) {
@@ -378,8 +377,14 @@ const std::string kAffn11 = "1000 0 1 2 3 4\r\n500 5 6 7 8 9\r\n0 10\r\n";
 TEST(JcampBlock, DecodesLinesIntoPoints) {
   const BlockCase cases[] = {
       // A1234 is 11234 (SQZ 1, then the digits 1234), J56 is +156, j7 is -17.
-      {"SQZ then DIF, DIF negative", "8192A1234J56j7%\r\n", 8192, 8195, 4, 0,
-       {11234, 11390, 11373, 11373}, {}},
+      {"SQZ then DIF, DIF negative",
+       "8192A1234J56j7%\r\n",
+       8192,
+       8195,
+       4,
+       0,
+       {11234, 11390, 11373, 11373},
+       {}},
       {"SQZ zero with DUP", "0@U\r\n", 0, 2, 3, 0, {0, 0, 0}, {}},
       {"DUP", "0A2T\r\n", 0, 1, 2, 0, {12, 12}, {}},
       {"DUP with digits", "0A2T3\r\n", 0, 22, 23, 0, std::vector<float>(23, 12.0f), {}},
@@ -389,14 +394,37 @@ TEST(JcampBlock, DecodesLinesIntoPoints) {
       {"PAC", "0+1-2+3\r\n3-4-5\r\n", 0, 4, 5, 0, {1, -2, 3, -4, -5}, {}},
       {"AFFN with decimals", "0 1.5 -2.25\r\n", 0, 1, 2, 0, {1.5f, -2.25f}, {}},
       {"comments, blank lines, abscissa-only lines",
-       "$$ comment\r\n\r\n1000\r\n1000 0 1 2 3 4 $$ five\r\n   \r\n500 5 6 7 8 9\r\n0 10\r\n", 1000, 0,
-       11, 0, range(0, 11), {}},
-      {"blanks, tabs, LF and CR line ends", " 1000 0 1 2 3 4\n\t500\t5 6 7 8 9\r 0 10\n", 1000, 0,
-       11, 0, range(0, 11), {}},
-      {"the block ends at the next record", kAffn11 + "##END=\r\n0 99\r\n", 1000, 0, 11, 0,
-       range(0, 11), {}},
-      {"a NUL ends the line", "1000 0 1 2 3 4" + std::string(1, '\0') + " 99\r\n500 5 6 7 8 9\r\n0 10\r\n",
-       1000, 0, 11, 0, range(0, 11), {}},
+       "$$ comment\r\n\r\n1000\r\n1000 0 1 2 3 4 $$ five\r\n   \r\n500 5 6 7 8 9\r\n0 10\r\n",
+       1000,
+       0,
+       11,
+       0,
+       range(0, 11),
+       {}},
+      {"blanks, tabs, LF and CR line ends",
+       " 1000 0 1 2 3 4\n\t500\t5 6 7 8 9\r 0 10\n",
+       1000,
+       0,
+       11,
+       0,
+       range(0, 11),
+       {}},
+      {"the block ends at the next record",
+       kAffn11 + "##END=\r\n0 99\r\n",
+       1000,
+       0,
+       11,
+       0,
+       range(0, 11),
+       {}},
+      {"a NUL ends the line",
+       "1000 0 1 2 3 4" + std::string(1, '\0') + " 99\r\n500 5 6 7 8 9\r\n0 10\r\n",
+       1000,
+       0,
+       11,
+       0,
+       range(0, 11),
+       {}},
       {"yFactor is not applied by the reader", "0 3 4\r\n", 0, 1, 2, 0, {3, 4}, {}},
   };
   for (const auto& c : cases) {
@@ -417,17 +445,41 @@ TEST(JcampBlock, FindingsAndErrors) {
   const BlockCase cases[] = {
       // Findings are shown and the read goes on.
       {"bad Y check", "0A0N\r\n1A6JK\r\n", 0, 3, 4, 0, {10, 16, 17, 19}, {y151}},
-      {"x-sequence", "1000 0 1 2 3 4\r\n400 5 6 7 8 9\r\n0 10\r\n", 1000, 0, 11, 0, range(0, 11),
+      {"x-sequence",
+       "1000 0 1 2 3 4\r\n400 5 6 7 8 9\r\n0 10\r\n",
+       1000,
+       0,
+       11,
+       0,
+       range(0, 11),
        {x149}},
       // ... but they do not hide missing points.
-      {"x-sequence with a point missing", "1000 0 1 2 3 4\r\n400 5 6 7 8 9\r\n", 1000, 0, 11, 153,
-       {}, {x149}},
-      {"missing value ends its line", "1000 0 1 ? 3 4\r\n500 5 6 7 8 9\r\n0 10\r\n", 1000, 0, 11,
-       153, {}, {x149}},
+      {"x-sequence with a point missing",
+       "1000 0 1 2 3 4\r\n400 5 6 7 8 9\r\n",
+       1000,
+       0,
+       11,
+       153,
+       {},
+       {x149}},
+      {"missing value ends its line",
+       "1000 0 1 ? 3 4\r\n500 5 6 7 8 9\r\n0 10\r\n",
+       1000,
+       0,
+       11,
+       153,
+       {},
+       {x149}},
       {"a line cut by the line length", longLine + "\r\n", 0, 149, 150, 153, {}, {x149}},
       // Errors.
-      {"one ordinate too many", "1000 0 1 2 3 4\r\n500 5 6 7 8 9\r\n0 10 11\r\n", 1000, 0, 11, 152,
-       {}, {}},
+      {"one ordinate too many",
+       "1000 0 1 2 3 4\r\n500 5 6 7 8 9\r\n0 10 11\r\n",
+       1000,
+       0,
+       11,
+       152,
+       {},
+       {}},
       {"one ordinate too few", "1000 0 1 2 3 4\r\n500 5 6 7 8 9\r\n", 1000, 0, 11, 153, {}, {}},
       {"empty block", "", 0, 1, 2, 153, {}, {}},
       {"record at once", "##END=\r\n", 0, 1, 2, 153, {}, {}},
@@ -439,14 +491,32 @@ TEST(JcampBlock, FindingsAndErrors) {
       {"invalid abscissa", "!1000 0\r\n", 1000, 0, 11, 142, {}, {}},
       {"lone dollar", "1000 0 $ 1\r\n", 1000, 0, 11, 142, {}, {}},
       // Hostile counts and values stay inside the buffer.
-      {"huge DUP count", "0A2Z99999999999999999999\r\n", 0, 10, 11, 152,
-       std::vector<float>(11, 12.0f), {}},
+      {"huge DUP count",
+       "0A2Z99999999999999999999\r\n",
+       0,
+       10,
+       11,
+       152,
+       std::vector<float>(11, 12.0f),
+       {}},
       {"huge DIF DUP count", "0@JZ999999999\r\n", 0, 10, 11, 152, range(0, 11), {}},
       {"DUP past the end by one", "0A2U\r\n", 0, 1, 2, 152, {12, 12}, {}},
       {"ordinate beyond float", "0 1" + std::string(40, '0') + " 1\r\n", 0, 1, 2, 126, {}, {}},
-      {"DIF sum beyond float", "0 3" + std::string(38, '0') + "L" + std::string(38, '0') + "\r\n",
-       0, 1, 2, 126, {}, {}},
-      {"abscissa beyond every index", "1" + std::string(400, '0') + " 1 2\r\n", 0, 1, 2, 0, {1, 2},
+      {"DIF sum beyond float",
+       "0 3" + std::string(38, '0') + "L" + std::string(38, '0') + "\r\n",
+       0,
+       1,
+       2,
+       126,
+       {},
+       {}},
+      {"abscissa beyond every index",
+       "1" + std::string(400, '0') + " 1 2\r\n",
+       0,
+       1,
+       2,
+       0,
+       {1, 2},
        {x149}},
   };
   for (const auto& c : cases) {
@@ -469,14 +539,10 @@ TEST(JcampBlock, RefusesParametersThatDescribeNoBlock) {
     unsigned status;
   };
   const Case cases[] = {
-      {"one point", 0, 1, 1, 1, 1, 144},
-      {"no points", 0, 1, 0, 1, 1, 144},
-      {"negative points", 0, 1, -5, 1, 1, 144},
-      {"no step", 0, 1, 2, 1, 0, 144},
-      {"equal limits", 5, 5, 2, 1, 1, 309},
-      {"infinite limit", 0, INFINITY, 2, 1, 1, 309},
-      {"XFACTOR 0", 0, 1, 2, 0, 1, 147},
-      {"XFACTOR NaN", 0, 1, 2, NAN, 1, 147},
+      {"one point", 0, 1, 1, 1, 1, 144},        {"no points", 0, 1, 0, 1, 1, 144},
+      {"negative points", 0, 1, -5, 1, 1, 144}, {"no step", 0, 1, 2, 1, 0, 144},
+      {"equal limits", 5, 5, 2, 1, 1, 309},     {"infinite limit", 0, INFINITY, 2, 1, 1, 309},
+      {"XFACTOR 0", 0, 1, 2, 0, 1, 147},        {"XFACTOR NaN", 0, 1, 2, NAN, 1, 147},
   };
   for (const auto& c : cases) {
     BlockRun run = runBlock("0 1 2\r\n", c.firstX, c.lastX, c.nPoints, c.xFactor, 1, 0, c.step);
@@ -524,10 +590,17 @@ TEST(JcampBlock, RoundTripsLongDifDupBlocks) {
     long long v = 0;
     for (long i = 0; i < n; ++i) {
       switch (random() % 4) {
-        case 0: break;                                        // equal value
-        case 1: v += (i > 0 && y[i - 1] != v) ? 0 : 3; break;  // equal differences
-        case 2: v += static_cast<long long>(random() % 2000001) - 1000000; break;
-        default: v = static_cast<long long>(random() % 9000) - 4500; break;
+        case 0:
+          break;  // equal value
+        case 1:
+          v += (i > 0 && y[i - 1] != v) ? 0 : 3;
+          break;  // equal differences
+        case 2:
+          v += static_cast<long long>(random() % 2000001) - 1000000;
+          break;
+        default:
+          v = static_cast<long long>(random() % 9000) - 4500;
+          break;
       }
       y[static_cast<std::size_t>(i)] = v;
     }
@@ -545,13 +618,14 @@ TEST(JcampBlock, RoundTripsLongDifDupBlocks) {
       }
       block = converted;
     }
-    BlockRun run = runBlock(block + "##END=" + end + "##NEXT=1" + end,
-                            static_cast<float>(n - 1), 0, n);
+    BlockRun run =
+        runBlock(block + "##END=" + end + "##NEXT=1" + end, static_cast<float>(n - 1), 0, n);
     ASSERT_EQ(run.status, 0u) << "trial " << trial;
     EXPECT_TRUE(run.boxes.empty()) << "trial " << trial;
     EXPECT_EQ(run.nextLine, "##NEXT=1" + end) << "trial " << trial;
     for (long i = 0; i < n; ++i)
-      ASSERT_EQ(run.y[static_cast<std::size_t>(i)], static_cast<float>(y[static_cast<std::size_t>(i)]))
+      ASSERT_EQ(run.y[static_cast<std::size_t>(i)],
+                static_cast<float>(y[static_cast<std::size_t>(i)]))
           << "trial " << trial << " point " << i;
 
     // The same bytes from memory give the same points.
@@ -599,7 +673,8 @@ TEST(JcampBlock, FileAndMemoryAgree) {
   {
     qtest::UiCapture ui;
     plat::File f = openForReading(path);
-    fileStatus = Jcamp_evalXYBlock(f.get(), fromFile.data(), 0, static_cast<float>(n - 1), n, 1, 1, 0, 1);
+    fileStatus =
+        Jcamp_evalXYBlock(f.get(), fromFile.data(), 0, static_cast<float>(n - 1), n, 1, 1, 0, 1);
     char line[300];
     if (CVlgets(line, sizeof line, f.get())) next = line;
     fileBoxes = boxCodes(ui);
@@ -700,14 +775,21 @@ TEST(JcampParams, ReadsTheRecordsOfASpectrum) {
 TEST(JcampParams, StatusOfEachRecord) {
   const ParCase cases[] = {
       {"base", {}, 0, 0x22, 1},
-      {"no title or version (detection only)", {{"TITLE", nullptr}, {"JCAMP-DX", nullptr}}, 0, 0x22, 1},
+      {"no title or version (detection only)",
+       {{"TITLE", nullptr}, {"JCAMP-DX", nullptr}},
+       0,
+       0x22,
+       1},
       {"no DATA TYPE", {{"DATA TYPE", nullptr}}, 154},
       {"infrared", {{"DATA TYPE", "INFRARED SPECTRUM"}}, 104},
       {"link", {{"DATA TYPE", "LINK"}}, 104},
       {"written apart and in lower case", {{"DATA TYPE", "nmr  spectrum"}}, 0, 0x22, 1},
       {"FID simultaneous", {{"DATA TYPE", "NMR FID"}}, 0, 0x21, 1},
-      {"FID simultaneous (DQD)", {{"DATA TYPE", "NMR FID"}, {".ACQUISITION MODE", "SIMULTANEOUS (DQD)"}},
-       0, 0x21, 1},
+      {"FID simultaneous (DQD)",
+       {{"DATA TYPE", "NMR FID"}, {".ACQUISITION MODE", "SIMULTANEOUS (DQD)"}},
+       0,
+       0x21,
+       1},
       {"FID single", {{"DATA TYPE", "NMR FID"}, {".ACQUISITION MODE", "SINGLE"}}, 0, 0x21, 0},
       {"FID sequential", {{"DATA TYPE", "NMR FID"}, {".ACQUISITION MODE", "SEQUENTIAL"}}, 155},
       {"FID without mode", {{"DATA TYPE", "NMR FID"}, {".ACQUISITION MODE", nullptr}}, 155},
@@ -856,7 +938,11 @@ TEST(JcampRead, Refusals) {
       {"more points than SI", "", [](SPECINFO& s) { s.SetSI(10, 1); }, true, 152},
       // With 12 points the abscissas no longer fit: that is shown, and the
       // missing point fails the read.
-      {"fewer points than SI", "", [](SPECINFO& s) { s.SetSI(12, 1); }, true, 153,
+      {"fewer points than SI",
+       "",
+       [](SPECINFO& s) { s.SetSI(12, 1); },
+       true,
+       153,
        {code(143, 149)}},
   };
   int k = 0;
@@ -870,7 +956,8 @@ TEST(JcampRead, Refusals) {
     c.adjust(info);
     std::vector<float> y(32, -1.0f);
     qtest::UiCapture ui;
-    EXPECT_EQ(NMRReadJCAMP(path.c_str(), &info, c.realBuffer ? y.data() : nullptr, nullptr), c.status)
+    EXPECT_EQ(NMRReadJCAMP(path.c_str(), &info, c.realBuffer ? y.data() : nullptr, nullptr),
+              c.status)
         << c.name;
     EXPECT_EQ(boxCodes(ui), c.boxes) << c.name;
   }
@@ -954,7 +1041,8 @@ TEST(JcampDetect, TitleVersionAndDataType) {
       {"version 4.24", "##TITLE=t\r\n##JCAMP-DX=4.24\r\n" + tail, 1},
       {"version 5.0 with comment", "##TITLE=t\r\n##JCAMP-DX=5.0 $$ Bruker\r\n" + tail, 1},
       {"label JCAMPDX", "##TITLE=t\r\n##JCAMPDX=5.01\r\n" + tail, 1},
-      {"label written apart", "##title=t\r\n## jcamp_dx = 5.01\r\n## data type = nmr spectrum\r\n", 1},
+      {"label written apart", "##title=t\r\n## jcamp_dx = 5.01\r\n## data type = nmr spectrum\r\n",
+       1},
       {"no title", "##JCAMP-DX=5.01\r\n" + tail, 0},
       {"no version", "##TITLE=t\r\n" + tail, 0},
       {"version 6.00", "##TITLE=t\r\n##JCAMP-DX=6.00\r\n" + tail, 0},
@@ -963,8 +1051,10 @@ TEST(JcampDetect, TitleVersionAndDataType) {
       {"link", "##TITLE=t\r\n##JCAMP-DX=5.01\r\n##DATA TYPE=LINK\r\n##BLOCKS=2\r\n" + tail, 0},
       {"infrared", "##TITLE=t\r\n##JCAMP-DX=5.01\r\n##DATA TYPE=INFRARED SPECTRUM\r\n", 0},
       {"older header in a comment",
-       "##TITLE=t\r\n##JCAMPDX=\t6.0\r\n$$ ##JCAMPDX= 5.0  $$ Bruker NMR JCAMP-DX V1.0\r\n" + tail, 0},
-      {"last record without line end", "##TITLE=t\r\n##JCAMP-DX=5.01\r\n##DATA TYPE=NMR SPECTRUM", 1},
+       "##TITLE=t\r\n##JCAMPDX=\t6.0\r\n$$ ##JCAMPDX= 5.0  $$ Bruker NMR JCAMP-DX V1.0\r\n" + tail,
+       0},
+      {"last record without line end", "##TITLE=t\r\n##JCAMP-DX=5.01\r\n##DATA TYPE=NMR SPECTRUM",
+       1},
       {"empty file", "", 0},
   };
   qtest::TempDir dir;
@@ -1045,7 +1135,8 @@ TEST(JcampRealData, EveryFileIsReadOrRefused) {
   }
 }
 
-void listFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>* out) {
+void listFiles(const std::string& folder, const std::string& prefix,
+               std::vector<std::string>* out) {
   plat::FindData found;
   HANDLE h = plat::ops().findFirst((folder + "/*").c_str(), &found);
   if (h == INVALID_HANDLE_VALUE) return;
@@ -1085,10 +1176,10 @@ struct SpectrumSet {
   std::vector<std::pair<const char*, double>> files;  // file and its YFACTOR
   long nPoints;
   float firstX, lastX, sf;
-  double firstY;                     // FIRSTY
+  double firstY;                       // FIRSTY
   std::vector<double> firstOrdinates;  // of the first data line of the AFFN form
-  double lastOrdinate;               // of the last data line of the AFFN form
-  double tolerance;                  // absolute, plus 1e-7 relative (float storage)
+  double lastOrdinate;                 // of the last data line of the AFFN form
+  double tolerance;                    // absolute, plus 1e-7 relative (float storage)
 };
 
 void checkSameSpectrum(const std::string& testdata, const SpectrumSet& set) {
@@ -1108,7 +1199,9 @@ void checkSameSpectrum(const std::string& testdata, const SpectrumSet& set) {
     EXPECT_FLOAT_EQ(r.info.GetSF(1), set.sf);
     std::vector<double> scaled;
     for (float v : r.y) scaled.push_back(v * file.second);
-    auto matches = [&](double a, double b) { return std::fabs(a - b) <= set.tolerance + 1e-7 * std::fabs(b); };
+    auto matches = [&](double a, double b) {
+      return std::fabs(a - b) <= set.tolerance + 1e-7 * std::fabs(b);
+    };
     EXPECT_TRUE(matches(scaled[0], set.firstY)) << scaled[0] << " FIRSTY " << set.firstY;
     for (std::size_t i = 0; i < set.firstOrdinates.size(); ++i)
       EXPECT_TRUE(matches(scaled[i], set.firstOrdinates[i])) << "point " << i;
@@ -1132,23 +1225,54 @@ TEST(JcampRealData, OneSpectrumInEveryCompression) {
   const std::string lanc = "nzhagen-jcamp__Lancashire_testdata/";
   const std::string chem = "cheminfo-jcampconverter/compression/";
   const std::vector<std::string> names = {
-      isas + "BRUKAFFN.DX", isas + "BRUKPAC.DX", isas + "BRUKSQZ.DX", isas + "TEST32.DX",
-      isas + "BRUKDIF.DX", isas + "TESTSPEC.DX", lanc + "o01.jdx", lanc + "o02.jdx",
-      lanc + "o03.jdx", lanc + "o04.jdx", lanc + "o05.jdx", chem + "jcamp-fix.dx",
+      isas + "BRUKAFFN.DX",     isas + "BRUKPAC.DX",        isas + "BRUKSQZ.DX",
+      isas + "TEST32.DX",       isas + "BRUKDIF.DX",        isas + "TESTSPEC.DX",
+      lanc + "o01.jdx",         lanc + "o02.jdx",           lanc + "o03.jdx",
+      lanc + "o04.jdx",         lanc + "o05.jdx",           chem + "jcamp-fix.dx",
       chem + "jcamp-packed.dx", chem + "jcamp-squeezed.dx", chem + "jcamp-difdup.dx"};
   auto n = [&](int i) { return names[static_cast<std::size_t>(i)].c_str(); };
   const SpectrumSet sets[] = {
-      {"ISAS 13C, 32-bit", {{n(0), 1}, {n(1), 1}, {n(2), 1}, {n(3), 1}}, 16384, 24038.5f, 0,
-       100.4f, 2259260, {2259260, -5242968, -7176216, -1616072}, 1505988, 0},
+      {"ISAS 13C, 32-bit",
+       {{n(0), 1}, {n(1), 1}, {n(2), 1}, {n(3), 1}},
+       16384,
+       24038.5f,
+       0,
+       100.4f,
+       2259260,
+       {2259260, -5242968, -7176216, -1616072},
+       1505988,
+       0},
       // BRUKDIF holds the 16-bit ordinates of TESTSPEC times its YFACTOR.
-      {"ISAS 13C, 16-bit", {{n(4), 1}, {n(5), 29670.15003}}, 16384, 24038.5f, 0, 100.4f, 2254931,
-       {2254931, -5251616, -7180176}, 1513177, 1},
-      {"Lancashire 1H", {{n(6), 1.267406}, {n(7), 1.267406}, {n(8), 1.267406}, {n(9), 1.267406},
-                         {n(10), 1.267406}},
-       8192, 2391.297363f, -402.202637f, 200.136f, 46.894020, {46.894022, -2.534812, -2.534812,
-       2.534812}, -1.267406, 1e-5},
-      {"cheminfo 1H", {{n(11), 1}, {n(12), 1}, {n(13), 1}, {n(14), 1}}, 16384, 5592.84116331095f,
-       0, 400.1321303162f, -10247, {-10247, 1201, -5196, 7245}, 14967, 0},
+      {"ISAS 13C, 16-bit",
+       {{n(4), 1}, {n(5), 29670.15003}},
+       16384,
+       24038.5f,
+       0,
+       100.4f,
+       2254931,
+       {2254931, -5251616, -7180176},
+       1513177,
+       1},
+      {"Lancashire 1H",
+       {{n(6), 1.267406}, {n(7), 1.267406}, {n(8), 1.267406}, {n(9), 1.267406}, {n(10), 1.267406}},
+       8192,
+       2391.297363f,
+       -402.202637f,
+       200.136f,
+       46.894020,
+       {46.894022, -2.534812, -2.534812, 2.534812},
+       -1.267406,
+       1e-5},
+      {"cheminfo 1H",
+       {{n(11), 1}, {n(12), 1}, {n(13), 1}, {n(14), 1}},
+       16384,
+       5592.84116331095f,
+       0,
+       400.1321303162f,
+       -10247,
+       {-10247, 1201, -5196, 7245},
+       14967,
+       0},
   };
   for (const auto& set : sets) checkSameSpectrum(testdata, set);
 }
@@ -1187,8 +1311,15 @@ TEST(JcampRealData, BlocksOfOtherFiles) {
   };
   const Case cases[] = {
       {"nzhagen-jcamp__misc/difdup_example.jdx", 4, 56, 53, 1, 0.1f, {}, 0, 12.8},
-      {"nzhagen-jcamp__jcamp-dx.org_ISAS_testfiles/SPECFILE.DX", 400, 4000, 1801, 0.125f,
-       0.00312499f, {code(143, 149), code(143, 151)}, 97.7404, 0},
+      {"nzhagen-jcamp__jcamp-dx.org_ISAS_testfiles/SPECFILE.DX",
+       400,
+       4000,
+       1801,
+       0.125f,
+       0.00312499f,
+       {code(143, 149), code(143, 151)},
+       97.7404,
+       0},
   };
   for (const auto& c : cases) {
     plat::File f = openForReading(jcampDir(testdata) + c.file);
@@ -1215,7 +1346,8 @@ TEST(JcampRealData, BlocksOfOtherFiles) {
 TEST(JcampRealData, PrefixesOfARealFile) {
   std::string testdata;
   QTEST_REQUIRE_TESTDATA(testdata);
-  std::string full = qtest::readBytes(jcampDir(testdata) + "nzhagen-jcamp__Lancashire_testdata/o05.jdx");
+  std::string full =
+      qtest::readBytes(jcampDir(testdata) + "nzhagen-jcamp__Lancashire_testdata/o05.jdx");
   ASSERT_FALSE(full.empty());
   const std::size_t xydata = full.find("##XYDATA");
   const std::size_t end = full.find("##END");
@@ -1224,7 +1356,8 @@ TEST(JcampRealData, PrefixesOfARealFile) {
   qtest::TempDir dir;
   std::string path = dir.file("o05.jdx");
   for (std::size_t len = 0; len <= full.size(); ++len) {
-    bool inWindow = (len + 40 > xydata && len < xydata + 40) || (len + 4 > lastLine && len < end + 8);
+    bool inWindow =
+        (len + 40 > xydata && len < xydata + 40) || (len + 4 > lastLine && len < end + 8);
     if (len % 29 != 0 && !inWindow && len != full.size()) continue;
     qtest::writeBytes(path, full.substr(0, len));
     qtest::UiCapture ui;
