@@ -9,5 +9,7 @@ namespace cli {
 void addIsotopeCommand(CLI::App& app, int& status);
 // Registers `quintar info` and `quintar dump`.
 void addDataCommands(CLI::App& app, int& status);
+// Registers `quintar logo` and `quintar text`.
+void addDecorateCommands(CLI::App& app, int& status);
 
 }  // namespace cli

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   int status = 0;
   cli::addIsotopeCommand(app, status);
   cli::addDataCommands(app, status);
+  cli::addDecorateCommands(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
