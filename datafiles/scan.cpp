@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "datafiles/convera.h"
 #include "datafiles/scan_internal.h"
@@ -367,6 +368,61 @@ void normaliseLabel(char* text) {
   *to = 0;
 }
 
+// The lines of a file as Winkit's line reader (CVlgets) returns them, read
+// in large blocks instead of two system calls a line: from position p, with
+// fewer than 2 bytes left there is no line; otherwise up to size - 1 bytes,
+// ending after the first CR or LF and after a CR or LF that follows it. The
+// handle is left where the reader would have left it.
+class BlockLines {
+ public:
+  explicit BlockLines(HANDLE file) : file_(file) {}
+
+  bool rewind() {
+    std::uint64_t size = 0;
+    if (!plat::seekFile(file_, 0, plat::Seek::Begin, nullptr) || !plat::fileSize(file_, &size))
+      return false;
+    length_ = size;
+    return true;
+  }
+
+  bool next(char* line, std::size_t size) {
+    if (size < 2 || length_ < pos_ + 2) return false;
+    std::uint64_t want = length_ - pos_ < size - 1 ? length_ - pos_ : size - 1;
+    if (pos_ < start_ || pos_ + want > start_ + have_) {
+      if (!plat::seekFile(file_, static_cast<std::int64_t>(pos_), plat::Seek::Begin, nullptr))
+        return false;
+      DWORD got = 0;
+      if (!plat::readFile(file_, block_, sizeof block_, &got)) return false;
+      start_ = pos_;
+      have_ = got;
+      if (want > have_) want = have_;
+      if (want == 0) return false;
+    }
+    const char* b = block_ + (pos_ - start_);
+    std::size_t n = static_cast<std::size_t>(want), l = n;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (b[k] == '\r' || b[k] == '\n') {
+        l = k + 1;
+        if (l < n && (b[l] == '\r' || b[l] == '\n')) ++l;
+        break;
+      }
+    }
+    std::memcpy(line, b, l);
+    line[l] = 0;
+    pos_ += l;
+    return true;
+  }
+
+  // Leaves the handle after the last line taken.
+  void finish() { plat::seekFile(file_, static_cast<std::int64_t>(pos_), plat::Seek::Begin, nullptr); }
+
+ private:
+  HANDLE file_;
+  std::uint64_t length_ = 0, pos_ = 0, start_ = 0;
+  DWORD have_ = 0;
+  char block_[65536];
+};
+
 bool findJcampLabel(HANDLE file, const char* label, char* dest, int capacity) {
   if (capacity < 1 || !dest || !plat::isWritable(dest, static_cast<std::size_t>(capacity))) return false;
   dest[0] = 0;
@@ -381,10 +437,11 @@ bool findJcampLabel(HANDLE file, const char* label, char* dest, int capacity) {
   normaliseLabel(wanted);
   std::size_t wantedLength = std::strlen(wanted);
 
-  if (!plat::seekFile(file, 0, plat::Seek::Begin, nullptr)) return false;
+  auto lines = std::make_unique<BlockLines>(file);
+  if (!lines->rewind()) return false;
   char line[kSegment + 1];
   char head[kSegment + 1];
-  while (CVlgets(line, sizeof line, file)) {
+  while (lines->next(line, sizeof line)) {
     const char* eq = std::strchr(line, '=');
     if (!eq) continue;
     std::size_t headLength = static_cast<std::size_t>(eq - line) + 1;
@@ -398,8 +455,10 @@ bool findJcampLabel(HANDLE file, const char* label, char* dest, int capacity) {
     if (n > static_cast<std::size_t>(capacity - 1)) n = static_cast<std::size_t>(capacity - 1);
     std::memcpy(dest, value, n);
     dest[n] = 0;
+    lines->finish();
     return true;
   }
+  lines->finish();
   return false;
 }
 
@@ -416,11 +475,16 @@ int seekLabelLine(HANDLE file, const char* label, int n, char* line) {
   if (!line || !plat::isWritable(line, kLabelLineSize)) return kPrematureEnd;
   line[0] = 0;
   if (!label || !plat::isReadable(label, 1) || n < 1) return kPrematureEnd;
-  if (!plat::seekFile(file, 0, plat::Seek::Begin, nullptr)) return kPrematureEnd;
+  auto lines = std::make_unique<BlockLines>(file);
+  if (!lines->rewind()) return kPrematureEnd;
   int seen = 0;
-  while (CVlgets(line, kLabelLineSize, file)) {
-    if (std::strstr(line, label) && ++seen == n) return 0;
+  while (lines->next(line, kLabelLineSize)) {
+    if (std::strstr(line, label) && ++seen == n) {
+      lines->finish();
+      return 0;
+    }
   }
+  lines->finish();
   line[0] = 0;
   return kPrematureEnd;
 }
