@@ -11,5 +11,7 @@ void addIsotopeCommand(CLI::App& app, int& status);
 void addDataCommands(CLI::App& app, int& status);
 // Registers `quintar logo` and `quintar text`.
 void addDecorateCommands(CLI::App& app, int& status);
+// Registers `quintar plot`.
+void addPlotCommand(CLI::App& app, int& status);
 
 }  // namespace cli

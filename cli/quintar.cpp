@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   cli::addIsotopeCommand(app, status);
   cli::addDataCommands(app, status);
   cli::addDecorateCommands(app, status);
+  cli::addPlotCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -1,9 +1,13 @@
 #!/bin/bash
 # Installs what the builds need on a Debian machine; safe to run again.
 #   setup.sh        the native build (libraries and the quintar tool)
+#   setup.sh --plot also Ghostscript, to render plots
 #   setup.sh --all  also the Windows cross build, Wine and the test tools
 set -euo pipefail
 packages=(cmake ninja-build g++ make python3 libcli11-dev googletest)
+if [ "${1:-}" = "--plot" ]; then
+  packages+=(ghostscript)
+fi
 if [ "${1:-}" = "--all" ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine64 xvfb xauth ghostscript hp2xx clang
              libclang-rt-14-dev libbenchmark-dev)
