@@ -2,6 +2,7 @@
 // service, asked again with the record's error text until the value passes
 // or no answer comes.
 
+#include <cfloat>
 #include <cstdio>
 #include <string>
 
@@ -26,6 +27,16 @@ int askFloat(HWND owner, GETFLOAT* record) {
     }
     question = cv::text(static_cast<int>(record->error)) + " " + label + " [" + unit + "]";
   }
+}
+
+int askSF(HWND owner, float* sf) {
+  *sf = 100.0f;
+  GETFLOAT record{static_cast<unsigned>(kTextEnterSF), static_cast<unsigned>(kTextSFPrompt),
+                  static_cast<unsigned>(kTextSFLabel), static_cast<unsigned>(kTextSFUnit),
+                  static_cast<unsigned>(kTextSFError), 0.0f, 0.0f, static_cast<int>(CV_ABOVE_LO),
+                  6, sf};
+  if (GetFloat(owner, &record) != 0 || !(*sf > 0) || !(*sf <= FLT_MAX)) return kBadSF;
+  return kOk;
 }
 
 }  // namespace cv

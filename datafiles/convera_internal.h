@@ -146,6 +146,9 @@ HANDLE openRead(const std::string& path);            // shared reading; INVALID_
 // Asks for the value of a GetFloat record through the platform's
 // value-entry service: 0 with the value stored, 1 when no valid answer came.
 int askFloat(HWND owner, GETFLOAT* record);
+// Asks for the spectrometer frequency ("Enter SF", initially 100 MHz):
+// 0 with it in *sf, or 117 after Cancel or an unusable value.
+int askSF(HWND owner, float* sf);
 
 // Lines of a text file in order. A line ends after its line feed (a
 // carriage return before it is dropped); the end of the file ends the last

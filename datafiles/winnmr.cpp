@@ -327,17 +327,6 @@ unsigned seekKind(HANDLE file) {
   return 0;
 }
 
-// Asks for the spectrometer frequency: 0 with it in *sf, or 117.
-int askSF(HWND owner, float* sf) {
-  *sf = 100.0f;
-  GETFLOAT record{static_cast<unsigned>(kTextEnterSF), static_cast<unsigned>(kTextSFPrompt),
-                  static_cast<unsigned>(kTextSFLabel), static_cast<unsigned>(kTextSFUnit),
-                  static_cast<unsigned>(kTextSFError), 0.0f, 0.0f, static_cast<int>(CV_ABOVE_LO),
-                  6, sf};
-  if (GetFloat(owner, &record) != 0 || !(*sf > 0) || !(*sf <= FLT_MAX)) return kBadSF;
-  return kOk;
-}
-
 int asciiParameters(HWND owner, HANDLE file, SPECINFO* info) {
   if (!info->SetDimension(1)) return kNoMemory;
   Label count = seek(file, kLabelPointCount);

@@ -21,31 +21,14 @@
 #include "spectrum/spectrum.h"
 #include "support/capture.h"
 #include "support/faults.h"
+#include "text.h"
 #include "support/files.h"
 #include "winutil/platform/platform.h"
 
 namespace {
 
-std::string visible(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n\n";
-    else if (c == '\x03')
-      out += "<ETX>";
-    else
-      out += c;
-  }
-  return out;
-}
-
-std::size_t count(const std::string& text, const std::string& what) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+using plottest::count;
+using plottest::visible;
 
 std::string fmt(const char* format, double a, double b) {
   char buf[128];
