@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -92,7 +93,8 @@ std::string difDupBlock(const std::vector<long long>& y) {
 // Lorentzian lines on a noisy baseline, as 20-bit integers.
 std::vector<long long> spectrum(long n) {
   std::vector<long long> y(static_cast<std::size_t>(n));
-  unsigned seed = 12345;
+  std::mt19937 noise(7);  // fixed, so every run decodes the same file
+  std::uniform_int_distribution<int> jitter(-100, 99);
   for (long i = 0; i < n; ++i) {
     double v = 0;
     for (int k = 1; k <= 12; ++k) {
@@ -101,8 +103,7 @@ std::vector<long long> spectrum(long n) {
       double d = (i - centre) / width;
       v += 400000.0 / k / (1 + d * d);
     }
-    seed = seed * 1103515245u + 12345u;
-    v += static_cast<double>((seed >> 16) % 200) - 100;
+    v += jitter(noise);
     y[static_cast<std::size_t>(i)] = static_cast<long long>(std::lround(v));
   }
   return y;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <random>
 #include <string>
 
 #include "plotter/layout.h"
@@ -42,15 +43,15 @@ Spectrum& generated() {
     auto* sp = new Spectrum();
     sp->Init(0, kPoints, 400, 4000, 0);
     const double lines[][2] = {{3.65, 40}, {2.61, 55}, {1.22, 100}, {7.26, 8}};
-    std::uint32_t seed = 12345;
+    std::mt19937 noise(7);  // fixed, so every run plots the same trace
+    std::uniform_real_distribution<double> jitter(-0.01, 0.01);
     for (long i = 0; i < kPoints; ++i) {
       double hz = 4000.0 - i * 4000.0 / kPoints, v = 0;
       for (const auto& l : lines) {
         double d = (hz - l[0] * 400) / 0.5;
         v += l[1] / (1 + d * d);
       }
-      seed = seed * 1664525u + 1013904223u;
-      v += ((seed >> 8) / 16777216.0 - 0.5) * 0.02;
+      v += jitter(noise);
       sp->SetRealInt(i, static_cast<float>(v));
     }
     sp->SetSpecFlag(SPF_PRESENT, 1);
