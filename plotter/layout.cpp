@@ -127,6 +127,10 @@ class Reader {
     field = CVGetIniFloat(section_, k.s, field, file_);
   }
 
+  // A whole number stored as a real ("2.7" reads as 2); an unusable text
+  // keeps the field.
+  void whole(UINT key, int& field) const;
+
   void name(UINT key, char* field, std::size_t size) const {
     Text k(key);
     if (!k.ok() || !file_[0]) return;
@@ -157,6 +161,12 @@ int truncated(float v, int fallback) {
   return static_cast<int>(v);
 }
 
+void Reader::whole(UINT key, int& field) const {
+  float v = static_cast<float>(field);
+  real(key, v);
+  field = truncated(v, field);
+}
+
 // The writes of one section of one file.
 class Writer {
  public:
@@ -170,6 +180,7 @@ class Writer {
     Text k(key);
     if (k.ok()) CVWritePrivateDouble(file_, section_, k.s, value);
   }
+  void whole(UINT key, int value) const { real(key, value); }
   // A text field of `size` bytes, written up to its NUL or its end.
   void name(UINT key, const char* field, std::size_t size) const {
     Text k(key);
@@ -186,6 +197,60 @@ class Writer {
   const char* section_;
   const char* file_;
 };
+
+// The keys that both layouts keep, in the order in which they are saved.
+template <class Fields>
+void visitLayout(Fields& f, LAYOUT& l) {
+  PLOTLAYOUT& p = l.plot;
+  TRACEPAR& t = l.trace;
+  AXISPAR& a = l.axis;
+  f.name(kOutputpath, p.outputpath, sizeof p.outputpath);
+  f.integer(kAppend, p.append);
+  f.integer(kRotate, p.rotate);
+  f.real(kLogox, p.logox);
+  f.real(kLogoy, p.logoy);
+  f.real(kLogoheight, p.logoheight);
+  f.real(kTextx, p.textx);
+  f.real(kTexty, p.texty);
+  f.real(kTextsize, p.textsize);
+  f.name(kTextpath, p.textpath, sizeof p.textpath);
+  f.integer(kOutputformat, p.outputformat);
+  f.integer(kHpgliw, p.hpgliw);
+  f.integer(kAbsolute, p.absolute);
+  f.integer(kSpeed, p.speed);
+  f.integer(kUpdatef1f2, p.updatef1f2);
+
+  f.integer(kMaxyaction, t.maxyaction);
+  f.integer(kPen, t.pen);
+  f.integer(kLinestyle, t.linestyle);
+  f.integer(kSpacing, t.spacing);
+  f.real(kF1, t.F1);
+  f.real(kF2, t.F2);
+  f.real(kXoffset, t.xoffset);
+  f.real(kYoffset, t.yoffset);
+  f.real(kCX, t.CX);
+  f.real(kCY, t.CY);
+  f.real(kCyf1, t.cyf1);
+  f.real(kCyf2, t.cyf2);
+  f.integer(kCyscaling, t.cyscaling);
+  f.real(kMAXY, t.MAXY);
+  f.integer(kSkippoints, t.skippoints);
+  f.integer(kSkipmode, t.skipmode);
+  f.real(kRadius, t.radius);
+
+  f.integer(kSuppress, a.suppress);
+  f.integer(kUnits, a.units);
+  f.integer(kDecimals, a.decimals);
+  f.integer(kPen, a.pen);
+  f.real(kAxisyoffset, a.axisyoffset);
+  f.real(kTicklength, a.ticklength);
+  f.real(kScaling, a.scaling);
+  f.real(kTickincrement, a.tickincrement);
+  f.whole(kLabelincrement, a.labelincrement);
+  f.real(kDivisor, a.divisor);
+  f.real(kLabelheight, a.labelheight);
+  f.name(kLegend, a.legend, sizeof a.legend);
+}
 
 // A file name that fits the layout file field; null does not.
 bool usableFileName(const char* file) {
@@ -270,60 +335,12 @@ int LoadLayout(const char* file, LAYOUT* layout, int which) {
   const char* from = section.ok() ? name : "";
   Reader r(section.s, from);
   if (which == LAYOUT_SINGLE) r.name(kLastpath, l.spectrum, sizeof l.spectrum);
-  r.name(kOutputpath, p.outputpath, sizeof p.outputpath);
-  r.integer(kAppend, p.append);
-  r.integer(kRotate, p.rotate);
-  r.real(kLogox, p.logox);
-  r.real(kLogoy, p.logoy);
-  r.real(kLogoheight, p.logoheight);
-  r.real(kTextx, p.textx);
-  r.real(kTexty, p.texty);
-  r.real(kTextsize, p.textsize);
-  r.name(kTextpath, p.textpath, sizeof p.textpath);
-  r.integer(kOutputformat, p.outputformat);
-  r.integer(kHpgliw, p.hpgliw);
-  r.integer(kAbsolute, p.absolute);
-  r.integer(kSpeed, p.speed);
-  r.integer(kUpdatef1f2, p.updatef1f2);
+  visitLayout(r, l);
   if (which == LAYOUT_MULTIPLE) {
-    r.integer(kAbsolute, p.absolute);
     r.real(kOX, p.OX);
     r.real(kOY, p.OY);
   }
   plat::copyText(p.layoutfile, sizeof p.layoutfile, name);
-
-  r.integer(kMaxyaction, t.maxyaction);
-  r.integer(kPen, t.pen);
-  r.integer(kLinestyle, t.linestyle);
-  r.integer(kSpacing, t.spacing);
-  r.real(kF1, t.F1);
-  r.real(kF2, t.F2);
-  r.real(kXoffset, t.xoffset);
-  r.real(kYoffset, t.yoffset);
-  r.real(kCX, t.CX);
-  r.real(kCY, t.CY);
-  r.real(kCyf1, t.cyf1);
-  r.real(kCyf2, t.cyf2);
-  r.integer(kCyscaling, t.cyscaling);
-  r.real(kMAXY, t.MAXY);
-  r.integer(kSkippoints, t.skippoints);
-  r.integer(kSkipmode, t.skipmode);
-  r.real(kRadius, t.radius);
-
-  r.integer(kSuppress, a.suppress);
-  r.integer(kUnits, a.units);
-  r.integer(kDecimals, a.decimals);
-  r.integer(kPen, a.pen);
-  r.real(kAxisyoffset, a.axisyoffset);
-  r.real(kTicklength, a.ticklength);
-  r.real(kScaling, a.scaling);
-  r.real(kTickincrement, a.tickincrement);
-  float increment = static_cast<float>(a.labelincrement);
-  r.real(kLabelincrement, increment);
-  a.labelincrement = truncated(increment, d.axis.labelincrement);
-  r.real(kDivisor, a.divisor);
-  r.real(kLabelheight, a.labelheight);
-  r.name(kLegend, a.legend, sizeof a.legend);
 
   t.pen = clampPen(t.pen);
   a.pen = clampPen(a.pen);
@@ -340,57 +357,9 @@ int SaveLayout(LAYOUT* single, const char* file) {
   plat::copyText(name, sizeof name, file);
 
   LAYOUT& l = *single;
-  PLOTLAYOUT& p = l.plot;
-  const TRACEPAR& t = l.trace;
-  const AXISPAR& a = l.axis;
   Writer w(section.s, name);
   w.name(kLastpath, l.spectrum, sizeof l.spectrum);
-  w.name(kOutputpath, p.outputpath, sizeof p.outputpath);
-  w.integer(kAppend, p.append);
-  w.integer(kRotate, p.rotate);
-  w.real(kLogox, p.logox);
-  w.real(kLogoy, p.logoy);
-  w.real(kLogoheight, p.logoheight);
-  w.real(kTextx, p.textx);
-  w.real(kTexty, p.texty);
-  w.real(kTextsize, p.textsize);
-  w.name(kTextpath, p.textpath, sizeof p.textpath);
-  w.integer(kOutputformat, p.outputformat);
-  w.integer(kHpgliw, p.hpgliw);
-  w.integer(kAbsolute, p.absolute);
-  w.integer(kSpeed, p.speed);
-  w.integer(kUpdatef1f2, p.updatef1f2);
-  plat::copyText(p.layoutfile, sizeof p.layoutfile, name);
-
-  w.integer(kMaxyaction, t.maxyaction);
-  w.integer(kPen, t.pen);
-  w.integer(kLinestyle, t.linestyle);
-  w.integer(kSpacing, t.spacing);
-  w.real(kF1, t.F1);
-  w.real(kF2, t.F2);
-  w.real(kXoffset, t.xoffset);
-  w.real(kYoffset, t.yoffset);
-  w.real(kCX, t.CX);
-  w.real(kCY, t.CY);
-  w.real(kCyf1, t.cyf1);
-  w.real(kCyf2, t.cyf2);
-  w.integer(kCyscaling, t.cyscaling);
-  w.real(kMAXY, t.MAXY);
-  w.integer(kSkippoints, t.skippoints);
-  w.integer(kSkipmode, t.skipmode);
-  w.real(kRadius, t.radius);
-
-  w.integer(kSuppress, a.suppress);
-  w.integer(kUnits, a.units);
-  w.integer(kDecimals, a.decimals);
-  w.integer(kPen, a.pen);
-  w.real(kAxisyoffset, a.axisyoffset);
-  w.real(kTicklength, a.ticklength);
-  w.real(kScaling, a.scaling);
-  w.real(kTickincrement, a.tickincrement);
-  w.real(kLabelincrement, a.labelincrement);
-  w.real(kDivisor, a.divisor);
-  w.real(kLabelheight, a.labelheight);
-  w.name(kLegend, a.legend, sizeof a.legend);
+  visitLayout(w, l);
+  plat::copyText(l.plot.layoutfile, sizeof l.plot.layoutfile, name);
   return 1;
 }

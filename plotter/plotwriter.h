@@ -104,6 +104,8 @@ class PlotFile {
   int OpenPage(const char* path);
 
   bool IsOpen() const;
+  // Whether a write since the file was opened failed or was short.
+  bool WriteFailed() const { return writeFailed_; }
   bool IsNew() const { return isNew_; }
   int Dialect() const { return dialect_; }
 
