@@ -19,19 +19,12 @@
 #include "datafiles/convera.h"
 #include "datafiles/generators.h"
 #include "spectrum/spectrum.h"
+#include "probe.h"
 #include "support/capture.h"
 #include "support/faults.h"
 #include "support/files.h"
 #include "support/module_names.h"
 #include "winutil/platform/platform.h"
-
-// The object's record and arrays, which no accessor reaches beyond SI(1). The same
-// definition is in spectrum_test.cpp and load_test.cpp.
-struct SpectrumProbe {
-  static SPECINFO& info(Spectrum& s) { return s.info; }
-  static float* re(Spectrum& s) { return s.re; }
-  static float* im(Spectrum& s) { return s.im; }
-};
 
 namespace {
 

@@ -3,6 +3,7 @@
 // and the whole-array operations.
 
 #include "spectrum/spectrum.h"
+#include "probe.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,6 @@
 #include "support/faults.h"
 #include "support/module_names.h"
 #include "winutil/platform/platform.h"
-
-// The object's record and arrays, which no accessor reaches beyond SI(1). The same
-// definition is in spectrum_test.cpp and load_test.cpp.
-struct SpectrumProbe {
-  static SPECINFO& info(Spectrum& s) { return s.info; }
-  static float* re(Spectrum& s) { return s.re; }
-  static float* im(Spectrum& s) { return s.im; }
-};
 
 namespace {
 

@@ -10,53 +10,32 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <random>
 #include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "support/files.h"
 #include "winutil/platform/platform.h"
 
 namespace initest {
 
-// A fresh folder under the platform's temporary folder, removed afterwards.
-class TempDir {
+// The tests' scratch folder, with paths of files in its subfolders and a
+// listing of what it holds.
+class TempDir : public qtest::TempDir {
  public:
-  TempDir() {
-    char base[MAX_PATH] = {};
-    DWORD n = plat::ops().tempFolder(base, sizeof base);
-    EXPECT_TRUE(n > 0 && n < sizeof base);
-    separator_ = n > 0 ? base[n - 1] : '/';
-    std::random_device random;
-    for (int attempt = 0; attempt < 20 && path_.empty(); ++attempt) {
-      std::string candidate = std::string(base) + "quintar-ini-" + std::to_string(random());
-      if (plat::ops().createDirectory(candidate.c_str())) path_ = candidate;
-    }
-    EXPECT_FALSE(path_.empty()) << "no temporary folder";
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  std::string file(const std::string& name) const { return path_ + separator_ + name; }
+  using qtest::TempDir::file;
   std::string file(const std::string& folder, const std::string& name) const {
-    return file(folder) + separator_ + name;
+    std::string sub = file(folder);
+    return sub + sub[path().size()] + name;  // the folder's own separator
   }
   // The names of everything in the folder.
   std::vector<std::string> entries() const {
     std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(path_))
+    for (const auto& e : std::filesystem::directory_iterator(path()))
       out.push_back(e.path().filename().string());
     return out;
   }
-
- private:
-  std::string path_;
-  char separator_ = '/';
 };
 
 inline std::optional<std::string> contents(const std::string& path) {
